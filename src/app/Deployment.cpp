@@ -1,0 +1,29 @@
+#include "app/Deployment.h"
+
+#include "platform/ProfileIni.h"
+
+namespace {
+QString Read(const QString& file, const char* section, const char* key, const QString& def) {
+  const QString v = profile::GetString(QLatin1String(section), QLatin1String(key), QString(), 256,
+                                       file).trimmed();
+  return v.isEmpty() ? def : v;
+}
+
+int ReadPort(const QString& file, const char* section, int def) {
+  bool ok = false;
+  const int port = Read(file, section, "Port", QString()).toInt(&ok);
+  return ok && port > 0 && port < 65536 ? port : def;
+}
+}  // namespace
+
+Deployment LoadDeployment(const QString& appFolder) {
+  const QString file = appFolder + QStringLiteral("/sendora.ini");
+  Deployment d;
+  d.smsDbHost = Read(file, "SmsDb", "Host", d.smsDbHost);
+  d.smsDbPort = ReadPort(file, "SmsDb", d.smsDbPort);
+  d.inHouseDbHost = Read(file, "InHouseDb", "Host", d.inHouseDbHost);
+  d.inHouseDbPort = ReadPort(file, "InHouseDb", d.inHouseDbPort);
+  d.updateServerHost = Read(file, "Update", "Host", d.updateServerHost);
+  d.serverListCheckerUrl = Read(file, "ServerList", "CheckerUrl", d.serverListCheckerUrl);
+  return d;
+}

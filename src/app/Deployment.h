@@ -1,0 +1,16 @@
+#pragma once
+// Deployment values: where the servers of this installation are. They come from "sendora.ini" in
+// the application folder; every value missing there keeps its built-in default.
+
+#include <QString>
+
+struct Deployment {
+  QString smsDbHost = QStringLiteral("127.0.0.1");
+  int smsDbPort = 3306;
+  QString inHouseDbHost = QStringLiteral("127.0.0.1");
+  int inHouseDbPort = 3306;
+  QString updateServerHost = QStringLiteral("127.0.0.1");
+  QString serverListCheckerUrl;
+};
+
+Deployment LoadDeployment(const QString& appFolder);

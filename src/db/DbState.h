@@ -1,0 +1,25 @@
+#pragma once
+// Process-wide state of the data access layer.
+
+#include "db/cMySQL.h"
+
+#include <QString>
+
+#include <memory>
+
+struct DbState {
+  // 0 writes; 1 exists only with an alternate host and then serves the SELECTs.
+  std::unique_ptr<cMySQL> sessions[2];
+  int readIndex = 0;
+  int logLevel = -1;
+  QString statementLogFile;
+  QString fullLogPrefix;
+  QString slowLogFile;
+  double slowThresholdSeconds = 3.0;
+  QString currentDatabase;
+  std::unique_ptr<cMySQL> inHouse;
+  bool inHouseOpen = false;
+  bool logFailureReported = false;
+};
+
+DbState& Db();

@@ -1,0 +1,450 @@
+#include "db/cMySQL.h"
+
+#include "platform/AppPaths.h"
+#include "platform/Cp949.h"
+#include "platform/ProfileIni.h"
+#include "platform/Prompt.h"
+
+#include <QThread>
+
+#include <mysql.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned long kCompress = 32;  // CLIENT_COMPRESS: always on, the servers are remote
+constexpr unsigned int kConnectTimeoutSeconds = 15;
+
+QByteArray Bytes(const QString& text) { return cp949::EncodeLossy(text); }
+const char* OrNull(const QByteArray& bytes) { return bytes.isEmpty() ? nullptr : bytes.constData(); }
+
+QString FromLibrary(const char* text) {
+  return text ? cp949::Decode(text, std::strlen(text)) : QString();
+}
+
+QString FriendlyConnectText(long number) {
+  QString text = QStringLiteral("데이터베이스 서버에 접속할 수 없습니다.");
+  // This client library reports a refused or unreachable TCP server as 2002 where the old one
+  // said 2003; both mean the same to the user.
+  if (number == cMySQL::kServerUnreachable || number == cMySQL::kCannotConnect) {
+    text += QStringLiteral(
+        "\n\n인터넷이 연결되어 있는지 확인 해 주세요.\n\n"
+        "인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 "
+        "주세요.\n관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다.");
+  }
+  return text;
+}
+
+// The bytes of a value up to its first NUL, without trailing blanks. A blank (0x20) is never the
+// second byte of a double-byte character, so trimming bytes is safe.
+std::size_t SignificantLength(const char* data, unsigned long length) {
+  const void* nul = std::memchr(data, 0, length);
+  std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length;
+  while (n > 0 && data[n - 1] == ' ') --n;
+  return n;
+}
+
+}  // namespace
+
+cMySQL::cMySQL() {
+  m_mysql = mysql_init(nullptr);
+  if (!m_mysql) throw MySqlError(512, QStringLiteral("cMysql::Initialize"),
+                                 QStringLiteral("Cannot Initialize a mysql record::Fatal"));
+}
+
+cMySQL::~cMySQL() {
+  if (m_mysql) mysql_close(m_mysql);
+}
+
+bool cMySQL::real_connect(const QString& host_, const QString& user_, const QString& password_,
+                          const QString& database, int port_, const QString& socket,
+                          unsigned long clientFlags, bool quiet, const QString& charset) {
+  if (!host_.isEmpty()) host = host_;
+  if (!user_.isEmpty()) user = user_;
+  if (!password_.isEmpty()) password = password_;
+  if (!database.isEmpty()) db = database;
+  if (!socket.isEmpty()) unix_socket = socket;
+  // 3306 is the library default: storing nothing lets a reconnect fall back to it.
+  if (port_ != 3306) port = port_;
+  ClientFlags = clientFlags | kCompress;
+  if (!charset.isEmpty()) m_charset = charset;
+  m_quiet = quiet;
+
+  if (m_connected || !m_mysql) {
+    if (m_mysql) mysql_close(m_mysql);
+    m_mysql = mysql_init(nullptr);
+    m_connected = false;
+  }
+  mysql_options(m_mysql, MYSQL_OPT_CONNECT_TIMEOUT, &kConnectTimeoutSeconds);
+  // Every text crosses the connection in code page 949, so the connection says so from the
+  // handshake on; sessions with their own character set may still change it below.
+  mysql_options(m_mysql, MYSQL_SET_CHARSET_NAME, "euckr");
+
+  const QByteArray h = Bytes(host), u = Bytes(user), p = Bytes(password), d = Bytes(db),
+                   s = Bytes(unix_socket);
+  if (!mysql_real_connect(m_mysql, OrNull(h), OrNull(u), p.constData(), OrNull(d),
+                          static_cast<unsigned int>(port_), OrNull(s), ClientFlags)) {
+    const long number = static_cast<long>(mysql_errno(m_mysql));
+    const QString description =
+        FromLibrary(mysql_error(m_mysql)) + QStringLiteral("\n\n") + FriendlyConnectText(number);
+    if (!m_quiet) {
+      MsgBox(QStringLiteral("Error ") + QString::number(number) + QLatin1Char(' ') + description,
+             MsgButtons::Ok, MsgIcon::Critical);
+    }
+    m_affectedRows = -1;
+    return false;
+  }
+  m_connected = true;
+  ConnectionBookkeeping();
+  ApplyCharset();
+  return true;
+}
+
+void cMySQL::ConnectionBookkeeping() {
+  // LPID keeps the newest connection id of this account on this machine, LPID2 the one before.
+  const QString file = paths::AppFolder() + QStringLiteral("/config.ini");
+  const QString previous =
+      profile::GetString(QStringLiteral("LPID"), user, QString(), 100, file);
+  profile::WriteString(QStringLiteral("LPID2"), user, previous, file);
+  profile::WriteString(QStringLiteral("LPID"), user,
+                       QString::number(mysql_thread_id(m_mysql)), file);
+}
+
+void cMySQL::ApplyCharset() {
+  if (m_charset.isEmpty()) return;
+  int rows = 0;
+  RecordsetPtr rs = OpenRs(QStringLiteral("SHOW VARIABLES LIKE 'version'"), rows);
+  const QString version = rs && rows > 0 ? rs->Fields(1) : QString();
+  CloseRs(rs);
+  // Servers before 5 know no "set names"; every later one (5.x, 10.x, 11.x) does.
+  const int major = version.section(QLatin1Char('.'), 0, 0).toInt();
+  if (major < 5) return;
+  rs = OpenRs(QStringLiteral("SHOW VARIABLES like 'character_set_client'"), rows);
+  const bool differs = rs && rows > 0 && rs->Fields(1) != m_charset;
+  CloseRs(rs);
+  if (differs) ExecSql(QStringLiteral("set names ") + m_charset);
+}
+
+bool cMySQL::Encode(const QString& text, QByteArray& out, bool quiet) {
+  char32_t bad = 0;
+  if (cp949::Encode(text, out, &bad)) return true;
+  m_affectedRows = -1;
+  if (!quiet) {
+    const QString ch = QString::fromUcs4(&bad, 1);
+    const QString code = QString::number(static_cast<uint>(bad), 16).toUpper().rightJustified(4, u'0');
+    MsgBox(QStringLiteral("데이터베이스에 저장할 수 없는 문자가 들어 있습니다: 「%1」 (U+%2)\n\n"
+                          "이 문자를 지우거나 다른 문자로 바꾼 뒤 다시 시도하세요. "
+                          "요청한 작업은 실행되지 않았습니다.")
+               .arg(ch, code),
+           MsgButtons::Ok, MsgIcon::Exclamation);
+  }
+  return false;
+}
+
+bool cMySQL::IsRead(const QString& sql) const {
+  qsizetype i = 0;
+  const qsizetype n = sql.size();
+  for (;;) {
+    while (i < n && (sql[i].isSpace() || sql[i] == QLatin1Char('('))) ++i;
+    if (sql.mid(i, 2) == QLatin1String("/*")) {
+      const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+      i = end < 0 ? n : end + 2;
+    } else if (sql.mid(i, 2) == QLatin1String("--") || sql.mid(i, 1) == QLatin1String("#")) {
+      const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+      i = end < 0 ? n : end + 1;
+    } else {
+      break;
+    }
+  }
+  qsizetype j = i;
+  while (j < n && sql[j].isLetter()) ++j;
+  const QString word = sql.mid(i, j - i).toUpper();
+  return word == QLatin1String("SELECT") || word == QLatin1String("SHOW") ||
+         word == QLatin1String("DESCRIBE") || word == QLatin1String("DESC") ||
+         word == QLatin1String("EXPLAIN");
+}
+
+bool cMySQL::Reconnect() {
+  if (m_mysql) mysql_close(m_mysql);
+  m_mysql = mysql_init(nullptr);
+  m_connected = false;
+  return real_connect(host, user, password, db, port, unix_socket, 0, m_quiet, m_charset);
+}
+
+RecordsetPtr cMySQL::query(const QString& sql, bool quiet) {
+  return Run(sql, quiet, true, "query");
+}
+
+RecordsetPtr cMySQL::real_query(const QString& sql) { return Run(sql, false, false, "real_query"); }
+
+RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const char* procedure) {
+  QByteArray bytes;
+  if (!Encode(sql, bytes, quiet)) return nullptr;
+
+  bool reconnected = false;
+  int deadlockRetries = 0;
+  for (;;) {
+    m_busy = !retries;
+    const int rc = mysql_real_query(m_mysql, bytes.constData(), static_cast<unsigned long>(bytes.size()));
+    m_busy = false;
+    if (rc == 0) {
+      if (MYSQL_RES* result = mysql_store_result(m_mysql)) {
+        RecordsetPtr rs = BuildRecordset(result);
+        mysql_free_result(result);
+        m_affectedRows = m_lastRows;
+        return rs;
+      }
+      if (mysql_field_count(m_mysql) == 0) {
+        m_affectedRows = static_cast<int>(static_cast<std::uint32_t>(mysql_affected_rows(m_mysql)));
+        m_lastRows = 0;
+        m_lastFields = 0;
+        return nullptr;
+      }
+      // A result was announced but could not be read: an error like any other below.
+    }
+
+    const long number = static_cast<long>(mysql_errno(m_mysql));
+    QString description = FromLibrary(mysql_error(m_mysql));
+    m_affectedRows = -1;
+    if (!retries) throw MySqlError(number, QStringLiteral("cMysql::") + QLatin1String(procedure),
+                                   description);
+
+    if ((number == kServerLost || number == kServerGone) && !reconnected) {
+      // 2013 means the statement was on its way or running when the line broke: a change may
+      // already be done, so it is not sent a second time (a charge must never count twice).
+      const bool resend = number == kServerGone || IsRead(sql);
+      const long dead = static_cast<long>(mysql_thread_id(m_mysql));
+      if (!Reconnect()) return Failed();
+      try {
+        Kill(dead);
+      } catch (const MySqlError&) {
+        // Usually gone already.
+      }
+      reconnected = true;
+      if (resend) continue;
+      description += QStringLiteral(
+          "\n\n연결이 끊겨 이 작업이 실행되었는지 확인할 수 없습니다. "
+          "다시 실행하기 전에 저장된 내용을 먼저 확인하세요.");
+    } else if (number == kDeadlock && user == QLatin1String("tavelin4417") &&
+               deadlockRetries < 5) {
+      QThread::msleep(500);
+      const long old = static_cast<long>(mysql_thread_id(m_mysql));
+      if (!Reconnect()) return Failed();
+      try {
+        Kill(old);
+      } catch (const MySqlError&) {
+      }
+      ++deadlockRetries;
+      continue;
+    }
+
+    if (!quiet) {
+      MsgBox(ErrorBoxText(number, description, QStringLiteral("query"), QStringLiteral("cMySQL")) +
+                 QStringLiteral("\n\n") + sql,
+             MsgButtons::Ok, MsgIcon::Critical);
+    }
+    return Failed();
+  }
+}
+
+RecordsetPtr cMySQL::Failed() {
+  // A reconnect runs statements of its own; the caller must still see this one as failed.
+  m_affectedRows = -1;
+  return nullptr;
+}
+
+RecordsetPtr cMySQL::BuildRecordset(st_mysql_res* result) {
+  auto rs = std::make_unique<Recordset>();
+  const unsigned int columns = mysql_num_fields(result);
+  MYSQL_FIELD* fields = mysql_fetch_fields(result);
+
+  // Two columns of one name become table.name, so that both stay reachable by name.
+  struct Column {
+    QString name;
+    QString table;
+    bool renamed = false;
+    int length = 0;
+  };
+  std::vector<Column> cols(columns);
+  for (unsigned int i = 0; i < columns; ++i) {
+    cols[i].name = cp949::Decode(fields[i].name, fields[i].name_length);
+    cols[i].table = cp949::Decode(fields[i].table, fields[i].table_length);
+    cols[i].length = static_cast<int>(fields[i].length);
+    int same = 0;
+    for (unsigned int j = 0; j < i; ++j) {
+      if (cols[j].name != cols[i].name) continue;
+      ++same;
+      if (!cols[j].renamed) {
+        cols[j].name = cols[j].table + QLatin1Char('.') + cols[j].name;
+        cols[j].renamed = true;
+      }
+    }
+    if (same > 0) {
+      cols[i].name = cols[i].table + QLatin1Char('.') + cols[i].name;
+      cols[i].renamed = true;
+    }
+  }
+  for (const Column& c : cols) rs->AppendField(c.name, c.length);
+  rs->Open();
+
+  const auto rows = static_cast<std::size_t>(mysql_num_rows(result));
+  // Size the text buffer from a sample of rows so that it grows at most once or twice.
+  std::size_t sampleBytes = 0;
+  std::size_t sampled = 0;
+  for (; sampled < rows && sampled < 256; ++sampled) {
+    mysql_fetch_row(result);
+    const unsigned long* len = mysql_fetch_lengths(result);
+    for (unsigned int i = 0; i < columns; ++i) sampleBytes += len[i];
+  }
+  rs->Reserve(rows, sampled ? sampleBytes * rows / sampled + 64 : 0);
+  mysql_data_seek(result, 0);
+
+  std::vector<char16_t>& text = rs->TextBuffer();
+  while (MYSQL_ROW row = mysql_fetch_row(result)) {
+    const unsigned long* len = mysql_fetch_lengths(result);
+    for (unsigned int i = 0; i < columns; ++i) {
+      if (row[i]) cp949::DecodeAppend(row[i], SignificantLength(row[i], len[i]), text);
+      rs->EndCell();
+    }
+    rs->EndRow();
+  }
+  m_lastRows = static_cast<int>(static_cast<std::uint32_t>(rows));
+  m_lastFields = static_cast<int>(columns);
+  m_lastEof = true;
+  rs->MoveFirst();
+  return rs;
+}
+
+RecordsetPtr cMySQL::OpenRs(const QString& sql, int& rowCount) {
+  RecordsetPtr rs = query(sql, false);
+  rowCount = affected_rows();
+  return rs;
+}
+
+int cMySQL::ExecSql(const QString& sql) {
+  RecordsetPtr rs = query(sql, false);
+  const int n = affected_rows();
+  CloseRs(rs);
+  return n;
+}
+
+void cMySQL::CloseRs(RecordsetPtr& rs) {
+  if (rs && rs->State() == Recordset::adStateOpen) rs->Close();
+  rs.reset();
+}
+
+void cMySQL::Raise(const char* operation) const {
+  throw MySqlError(static_cast<long>(mysql_errno(m_mysql)),
+                   QStringLiteral("cMysql::") + QLatin1String(operation),
+                   FromLibrary(mysql_error(m_mysql)));
+}
+
+void cMySQL::create_db(const QString& name) {
+  const QByteArray sql = Bytes(QStringLiteral("CREATE DATABASE `") + name + QLatin1Char('`'));
+  if (mysql_real_query(m_mysql, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
+    Raise("create_db");
+}
+
+void cMySQL::debug_push(const QString& debug) {
+  const QByteArray d = Bytes(debug);
+  mysql_debug(d.constData());
+}
+
+void cMySQL::dump_debug_info() {
+  if (mysql_dump_debug_info(m_mysql) != 0) Raise("dump_debug_info");
+}
+
+long cMySQL::err_no() const { return static_cast<long>(mysql_errno(m_mysql)); }
+QString cMySQL::err_description() const { return FromLibrary(mysql_error(m_mysql)); }
+
+QString cMySQL::escape_string(const QString& text) const {
+  const QByteArray in = Bytes(text);
+  QByteArray out(in.size() * 2 + 1, '\0');
+  const unsigned long n = mysql_real_escape_string(m_mysql, out.data(), in.constData(),
+                                                   static_cast<unsigned long>(in.size()));
+  return cp949::Decode(out.constData(), n);
+}
+
+// Results are released as soon as their rows are in the recordset, so there is nothing left to
+// free here; the switch is kept for callers that set it.
+void cMySQL::free_result() {}
+
+QString cMySQL::get_client_info() const { return FromLibrary(mysql_get_client_info()); }
+QString cMySQL::get_host_info() const { return FromLibrary(mysql_get_host_info(m_mysql)); }
+int cMySQL::get_proto_info() const { return static_cast<int>(mysql_get_proto_info(m_mysql)); }
+QString cMySQL::get_server_info() const { return FromLibrary(mysql_get_server_info(m_mysql)); }
+QString cMySQL::info() const { return FromLibrary(mysql_info(m_mysql)); }
+
+int cMySQL::insert_id() const {
+  return static_cast<int>(static_cast<std::uint32_t>(mysql_insert_id(m_mysql)));
+}
+
+void cMySQL::Kill(long connectionId) {
+  const QByteArray sql = "KILL " + QByteArray::number(static_cast<qlonglong>(connectionId));
+  if (mysql_real_query(m_mysql, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
+    Raise("Kill");
+}
+
+RecordsetPtr cMySQL::list_dbs(const QString& wildcard) {
+  const QByteArray w = Bytes(wildcard);
+  MYSQL_RES* res = mysql_list_dbs(m_mysql, OrNull(w));
+  if (!res) Raise("list_dbs");
+  RecordsetPtr rs = BuildRecordset(res);
+  mysql_free_result(res);
+  return rs;
+}
+
+RecordsetPtr cMySQL::list_fields(const QString& table, const QString& wildcard) {
+  const QByteArray t = Bytes(table), w = Bytes(wildcard);
+  MYSQL_RES* res = mysql_list_fields(m_mysql, t.constData(), OrNull(w));
+  if (!res) Raise("list_fields");
+  RecordsetPtr rs = BuildRecordset(res);
+  mysql_free_result(res);
+  return rs;
+}
+
+RecordsetPtr cMySQL::list_processes() {
+  MYSQL_RES* res = mysql_list_processes(m_mysql);
+  if (!res) Raise("list_processes");
+  RecordsetPtr rs = BuildRecordset(res);
+  mysql_free_result(res);
+  return rs;
+}
+
+RecordsetPtr cMySQL::list_tables(const QString& wildcard) {
+  const QByteArray w = Bytes(wildcard);
+  MYSQL_RES* res = mysql_list_tables(m_mysql, OrNull(w));
+  if (!res) Raise("list_tables");
+  RecordsetPtr rs = BuildRecordset(res);
+  mysql_free_result(res);
+  return rs;
+}
+
+void cMySQL::ping() {
+  if (m_busy) return;
+  if (mysql_ping(m_mysql) != 0) Raise("ping");
+}
+
+void cMySQL::Refresh(unsigned int options) {
+  if (mysql_refresh(m_mysql, options) != 0) Raise("refresh");
+}
+
+void cMySQL::select_db(const QString& database) {
+  const QByteArray d = Bytes(database);
+  if (mysql_select_db(m_mysql, d.constData()) != 0) Raise("select_db");
+  db = database;
+}
+
+void cMySQL::shutdown() {
+  if (mysql_shutdown(m_mysql, SHUTDOWN_DEFAULT) != 0) Raise("shutdown");
+}
+
+QString cMySQL::stat() {
+  const char* s = mysql_stat(m_mysql);
+  if (!s || mysql_errno(m_mysql) != 0) Raise("stat");
+  return FromLibrary(s);
+}
+
+long cMySQL::thread_id() const { return static_cast<long>(mysql_thread_id(m_mysql)); }
+int cMySQL::thread_safe() const { return static_cast<int>(mysql_thread_safe()); }

@@ -1,0 +1,35 @@
+#pragma once
+// The query helpers: the only way windows reach the databases. Each SMS helper times its
+// statement and writes the SQL log; the in-house helpers serve the login and are not logged.
+
+#include "db/Recordset.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+using RecordsetPtr = std::unique_ptr<Recordset>;
+
+bool DBInit(const QString& host, const QString& user, const QString& password,
+            const QString& database, const QString& alternateHost, int logLevel,
+            const QString& charset, int port = 3306);
+// Row count of the SELECT, -1 when it failed (rs is then empty). rs stands on its first row.
+int DBOpenRecordset(RecordsetPtr& rs, const QString& sql);
+QString DBGetValue(const QString& sql);
+int DBExecute(const QString& sql, bool quiet = false);
+int DBInsertId();
+int DBGetCount(const QString& table, const QString& condition);
+int DBGetCountTrim(const QString& table, const QString& column, const QString& condition);
+bool DBCheckDuplicate(const QString& table, const QString& column, const QString& value,
+                      const QString& extra, bool ask, const QString& label,
+                      const QString& display, bool trim);
+QString DBEscape(const QString& text);
+void DBCloseRecordset(RecordsetPtr& rs);
+QString VarToStr(const QVariant& value);
+
+bool DBInit_MYSQL(const QString& host, const QString& user, const QString& password,
+                  const QString& database, bool quiet, int port = 3306);
+int DBOpenRecordset_MYSQL(RecordsetPtr& rs, const QString& sql);
+void DBClose_MYSQL();
+bool DBIsOpen_MYSQL();

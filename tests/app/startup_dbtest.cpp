@@ -1,0 +1,94 @@
+// The real program started as its own process: single instance, a database that cannot be
+// reached, and a clean start against the private server.
+#include "platform/SingleInstance.h"
+#include "support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct RunResult {
+  int exitCode = -1;
+  QStringList transcript;
+};
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testdb::ResetDatabases(); }
+
+  void WriteDeployment(int port) {
+    QFile f(m_app.path() + QStringLiteral("/sendora.ini"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("[SmsDb]\r\nHost=%1\r\nPort=%2\r\n[InHouseDb]\r\nHost=%1\r\nPort=%2\r\n")
+                .arg(testdb::Host())
+                .arg(port)
+                .toUtf8());
+  }
+
+  RunResult Start() {
+    const QString transcript = m_app.path() + QStringLiteral("/prompts.txt");
+    QFile::remove(transcript);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SENDORA_APP_DIR"), m_app.path());
+    env.insert(QStringLiteral("SENDORA_SETTINGS_DIR"), m_settings.path());
+    env.insert(QStringLiteral("SENDORA_PROMPT_TRANSCRIPT"), transcript);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(SENDORA_BIN_DIR "/Sendora"), {});
+    RunResult run;
+    if (!p.waitForFinished(60000)) {
+      p.kill();
+      ADD_FAILURE() << "the program did not end";
+      return run;
+    }
+    run.exitCode = p.exitCode();
+    QFile f(transcript);
+    if (f.open(QIODevice::ReadOnly))
+      run.transcript = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    return run;
+  }
+
+  QTemporaryDir m_app;
+  QTemporaryDir m_settings;
+};
+
+TEST_F(StartupTest, SecondInstanceIsRefusedBeforeTouchingTheDatabase) {
+  WriteDeployment(testdb::Port());
+  SingleInstanceLock first(m_settings.path(), QStringLiteral("Sendora"));
+  ASSERT_TRUE(first.TryAcquire());
+  const RunResult run = Start();
+  EXPECT_EQ(run.transcript, QStringList{QStringLiteral("message\tSendora\t이미 프로그램이 실행 중입니다.")});
+  EXPECT_FALSE(QFile::exists(m_app.path() + QStringLiteral("/config.ini")));  // no connection made
+  EXPECT_FALSE(QDir(m_app.path() + QStringLiteral("/log")).exists());
+}
+
+TEST_F(StartupTest, UnreachableDatabaseShowsTheErrorThenEnds) {
+  WriteDeployment(1);
+  const RunResult run = Start();
+  EXPECT_EQ(run.exitCode, 1);
+  ASSERT_EQ(run.transcript.size(), 2) << run.transcript.join(u'\n').toStdString();
+  EXPECT_TRUE(run.transcript[0].startsWith(QStringLiteral("message\tSendora\tError 200")));
+  EXPECT_TRUE(run.transcript[0].contains(QStringLiteral("인터넷이 연결되어 있는지")));
+  EXPECT_EQ(run.transcript[1], QStringLiteral("message\tSendora\t프로그램 초기화에 실패하여 종료합니다."));
+}
+
+TEST_F(StartupTest, StartsAgainstTheDatabaseAndEndsInOrder) {
+  WriteDeployment(testdb::Port());
+  const RunResult run = Start();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.transcript.isEmpty()) << run.transcript.join(u'\n').toStdString();
+  QFile ini(m_app.path() + QStringLiteral("/config.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(ini.readAll().contains("sms_cvemp="));
+  EXPECT_TRUE(QDir(m_app.path() + QStringLiteral("/log")).exists());
+  // The lock went with the process: a second run starts normally.
+  EXPECT_TRUE(Start().transcript.isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+#pragma once
+// A prompt handler for tests: records every prompt and answers from queues the test fills.
+// A question without a scripted answer fails the test (and answers No / Cancel).
+
+#include "platform/Prompt.h"
+
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+struct PromptRecord {
+  enum class Kind { Message, Input, Hoverlet, Modal };
+  Kind kind = Kind::Message;
+  QString text;
+  QString title;
+  MsgButtons buttons = MsgButtons::Ok;
+  MsgIcon icon = MsgIcon::None;
+  MsgResult defaultButton = MsgResult::Ok;
+  int displayTime = 0;
+};
+
+class ScriptedPrompt final : public PromptHandler {
+ public:
+  ScriptedPrompt();  // installs itself
+  ~ScriptedPrompt() override;
+
+  void AnswerNext(MsgResult answer) { m_answers.push_back(answer); }
+  void InputNext(const QString& text) { m_inputs.push_back(text); }
+  // Runs instead of exec(); returns the dialog's result code.
+  void ModalNext(std::function<int(QDialog&)> run) { m_modals.push_back(std::move(run)); }
+
+  const std::vector<PromptRecord>& Records() const { return m_records; }
+  std::vector<PromptRecord> Messages() const;
+  QStringList MessageTexts() const;
+  void Clear() { m_records.clear(); }
+  // True when every scripted answer was used.
+  bool AllAnswersUsed() const {
+    return m_answers.empty() && m_inputs.empty() && m_modals.empty();
+  }
+
+  MsgResult MessageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon,
+                       MsgResult defaultButton) override;
+  QString InputBox(const QString& prompt, const QString& title,
+                   const QString& defaultText) override;
+  void ShowHoverlet(const QString& message, int displayTime) override;
+  int ShowModal(QDialog& dialog) override;
+
+ private:
+  std::vector<PromptRecord> m_records;
+  std::deque<MsgResult> m_answers;
+  std::deque<QString> m_inputs;
+  std::deque<std::function<int(QDialog&)>> m_modals;
+};

@@ -26,7 +26,8 @@ inline QString Decode(const QByteArray& bytes) {
 std::size_t DecodeAppend(const char* data, std::size_t len, std::vector<char16_t>& out);
 
 // Text to bytes. Returns false when a character has no code in the page; *bad then holds the
-// first such character (a full code point, surrogate pairs joined) and out is unspecified.
+// first such character (a full code point, surrogate pairs joined; a lone surrogate as itself)
+// and out the bytes before it.
 bool Encode(QStringView text, QByteArray& out, char32_t* bad = nullptr);
 
 // For files of our own only (profile files, logs): unrepresentable characters become '?'.

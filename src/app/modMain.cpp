@@ -5,6 +5,7 @@
 #include "app/Hoverlet.h"
 #include "app/modWinver.h"
 #include "db/modMySQL_Func.h"
+#include "login/frmLogin.h"
 #include "platform/AppPaths.h"
 #include "platform/OsVersion.h"
 #include "platform/Prompt.h"
@@ -57,6 +58,17 @@ int Main() {
   }
 
   app.stylingEnabled = true;
+
+  bool loggedIn = false;
+  {
+    frmLogin login;
+    ShowModal(login);
+    loggedIn = login.LoginSucceeded;
+  }
+  if (!loggedIn) {
+    DestroyApp();
+    return 0;
+  }
 
   DestroyApp();
   return 0;

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <cstdlib>
+
 namespace process {
 
 bool StartDetached(const QString& program, const QStringList& arguments) {
@@ -14,5 +16,22 @@ bool ShellOpen(const QString& target) {
   const QUrl url = QUrl::fromUserInput(target);
   return QDesktopServices::openUrl(url);
 }
+
+}  // namespace process
+
+namespace process {
+namespace {
+void (*g_endOverride)(int) = nullptr;
+}
+
+void EndProcess(int code) {
+  if (g_endOverride) {
+    g_endOverride(code);
+    return;
+  }
+  std::exit(code);
+}
+
+void SetEndProcessOverride(void (*end)(int)) { g_endOverride = end; }
 
 }  // namespace process

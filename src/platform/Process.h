@@ -11,3 +11,12 @@ bool StartDetached(const QString& program, const QStringList& arguments);
 bool ShellOpen(const QString& target);
 
 }  // namespace process
+
+namespace process {
+
+// Ends the process at once with the given code. Tests replace it to observe the end; when a
+// replacement returns, the caller goes on to leave its procedure.
+void EndProcess(int code);
+void SetEndProcessOverride(void (*end)(int code));
+
+}  // namespace process

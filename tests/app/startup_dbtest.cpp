@@ -1,5 +1,7 @@
 // The real program started as its own process: single instance, a database that cannot be
 // reached, and a clean start against the private server.
+#include "login/modCorvaneDBConsts.h"
+#include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
 #include "support/TestDb.h"
 
@@ -78,17 +80,41 @@ TEST_F(StartupTest, UnreachableDatabaseShowsTheErrorThenEnds) {
   EXPECT_EQ(run.transcript[1], QStringLiteral("message\tSendora\t프로그램 초기화에 실패하여 종료합니다."));
 }
 
-TEST_F(StartupTest, StartsAgainstTheDatabaseAndEndsInOrder) {
+TEST_F(StartupTest, StartsAgainstTheDatabaseAndShowsTheLogin) {
+  WriteDeployment(testdb::Port());
+  const RunResult run = Start();
+  // This computer is not registered yet: the login says so and the process ends.
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.transcript, (QStringList{QStringLiteral("modal\t로그인\tfrmLogin"),
+                                         QStringLiteral("message\tSendora\t허용되지 않은 컴퓨터입니다. "
+                                                        "관리자에게 문의바랍니다.")}));
+  QFile ini(m_app.path() + QStringLiteral("/config.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  const QByteArray ids = ini.readAll();
+  EXPECT_TRUE(ids.contains("sms_cvemp=")) << ids.constData();
+  EXPECT_TRUE(ids.contains("cv_inhouse=")) << ids.constData();
+  EXPECT_TRUE(QDir(m_app.path() + QStringLiteral("/log")).exists());
+}
+
+TEST_F(StartupTest, RegisteredWorkstationWithRememberedPasswordGetsThrough) {
+  const QString mac = GetMyMacAddress();
+  ASSERT_FALSE(mac.isEmpty()) << "this machine has no network adapter to register";
+  testdb::Admin admin;
+  admin.Exec(QStringLiteral(
+      "INSERT INTO cv_inhouse.`user` (id, password2, name, level, jangbu_user, hidden, sale_user)"
+      " VALUES ('boss', SHA1('secret'), '대표', 0, 0, 0, 1);"
+      "INSERT INTO cv_inhouse.user_mac (user_id, mac_addr, block) VALUES ('boss', '%1', 0)").arg(mac));
+  settings::SetRoot(m_settings.path());
+  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("issave_passwd"),
+                        QStringLiteral("1"));
+  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("passwd"),
+                        QStringLiteral("secret"));
   WriteDeployment(testdb::Port());
   const RunResult run = Start();
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_TRUE(run.transcript.isEmpty()) << run.transcript.join(u'\n').toStdString();
-  QFile ini(m_app.path() + QStringLiteral("/config.ini"));
-  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(ini.readAll().contains("sms_cvemp="));
-  EXPECT_TRUE(QDir(m_app.path() + QStringLiteral("/log")).exists());
-  // The lock went with the process: a second run starts normally.
-  EXPECT_TRUE(Start().transcript.isEmpty());
+  EXPECT_EQ(run.transcript, QStringList{QStringLiteral("modal\t로그인\tfrmLogin")});
+  // The lock went with the process: the next start is not refused.
+  EXPECT_EQ(Start().transcript, QStringList{QStringLiteral("modal\t로그인\tfrmLogin")});
 }
 
 }  // namespace

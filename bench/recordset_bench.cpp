@@ -1,0 +1,148 @@
+// DBOpenRecordset over a million rows of eight text columns (Hangul and ASCII) against a bare
+// C-API store-and-fetch loop of the same statement on the same kind of connection.
+//
+//   bench_recordset_bench   (SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET name the server)
+#include "app/AppState.h"
+#include "db/modMySQL_Func.h"
+#include "platform/AppPaths.h"
+#include "platform/Prompt.h"
+#include "platform/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <mysql.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kRows = 1000000;
+constexpr const char* kSql = "SELECT c1, c2, c3, c4, c5, c6, c7, c8 FROM sendora_bench.rs";
+
+MYSQL* ConnectRoot(const QByteArray& socket) {
+  MYSQL* m = mysql_init(nullptr);
+  if (!mysql_real_connect(m, nullptr, "root", nullptr, nullptr, 0, socket.constData(), 0)) {
+    std::fprintf(stderr, "cannot connect as root: %s\n", mysql_error(m));
+    std::exit(1);
+  }
+  mysql_set_character_set(m, "utf8mb4");
+  return m;
+}
+
+void Exec(MYSQL* m, const char* sql) {
+  if (mysql_query(m, sql) != 0) {
+    std::fprintf(stderr, "%s\n%s\n", mysql_error(m), sql);
+    std::exit(1);
+  }
+  if (MYSQL_RES* r = mysql_store_result(m)) mysql_free_result(r);
+}
+
+void Prepare(MYSQL* m) {
+  Exec(m, "CREATE DATABASE IF NOT EXISTS sendora_bench CHARACTER SET euckr");
+  Exec(m, "CREATE USER IF NOT EXISTS 'bench'@'127.0.0.1' IDENTIFIED BY 'bench'");
+  Exec(m, "GRANT SELECT ON sendora_bench.* TO 'bench'@'127.0.0.1'");
+  Exec(m, "CREATE TABLE IF NOT EXISTS sendora_bench.rs (id INT PRIMARY KEY, c1 VARCHAR(20),"
+          " c2 VARCHAR(30), c3 VARCHAR(20), c4 VARCHAR(12), c5 CHAR(14), c6 VARCHAR(60),"
+          " c7 VARCHAR(30), c8 VARCHAR(40)) CHARACTER SET euckr ENGINE=InnoDB");
+  mysql_query(m, "SELECT COUNT(*) FROM sendora_bench.rs");
+  MYSQL_RES* r = mysql_store_result(m);
+  const int have = atoi(mysql_fetch_row(r)[0]);
+  mysql_free_result(r);
+  if (have == kRows) return;
+  std::printf("filling %d rows...\n", kRows);
+  Exec(m, "TRUNCATE sendora_bench.rs");
+  Exec(m,
+       "INSERT INTO sendora_bench.rs SELECT seq, CONCAT('user', seq),"
+       " CONCAT(ELT(1 + seq % 6, '가나', '다라마', '똠방', '사아자', '차카타파', '하늘'), '상사 ', seq % 997),"
+       " CONCAT('010-', LPAD(seq % 10000, 4, '0'), '-', LPAD(seq * 7 % 10000, 4, '0')),"
+       " seq * 13 % 100000,"
+       " DATE_FORMAT(TIMESTAMP('2025-06-01') + INTERVAL seq MINUTE, '%Y%m%d%H%i%s'),"
+       " CONCAT('월 정액 충전 고객 메모 ', seq % 31, '번 문의'),"
+       " CONCAT('memo text ', seq % 1234),"
+       " CONCAT('mixed 혼합 ', seq)"
+       " FROM sendora_bench.seq_1_to_1000000");
+}
+
+double BareLoop(const QByteArray& port, std::size_t& bytes, unsigned long flags = CLIENT_COMPRESS) {
+  MYSQL* m = mysql_init(nullptr);
+  mysql_options(m, MYSQL_SET_CHARSET_NAME, "euckr");
+  if (!mysql_real_connect(m, "127.0.0.1", "bench", "bench", nullptr, port.toUInt(), nullptr,
+                          flags)) {
+    std::fprintf(stderr, "bare connect: %s\n", mysql_error(m));
+    std::exit(1);
+  }
+  QElapsedTimer t;
+  t.start();
+  mysql_real_query(m, kSql, static_cast<unsigned long>(std::strlen(kSql)));
+  MYSQL_RES* res = mysql_store_result(m);
+  const unsigned int cols = mysql_num_fields(res);
+  bytes = 0;
+  while (MYSQL_ROW row = mysql_fetch_row(res)) {
+    const unsigned long* len = mysql_fetch_lengths(res);
+    for (unsigned int i = 0; i < cols; ++i)
+      if (row[i]) bytes += len[i];
+  }
+  mysql_free_result(res);
+  const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+  mysql_close(m);
+  return ms;
+}
+
+double Ours(std::size_t& memory, int& rows) {
+  QElapsedTimer t;
+  t.start();
+  RecordsetPtr rs;
+  rows = DBOpenRecordset(rs, QString::fromLatin1(kSql));
+  const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+  memory = rs ? rs->MemoryBytes() : 0;
+  DBCloseRecordset(rs);
+  return ms;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QByteArray port = qgetenv("SENDORA_BENCH_DB_PORT");
+  const QByteArray socket = qgetenv("SENDORA_BENCH_DB_SOCKET");
+  if (port.isEmpty() || socket.isEmpty()) {
+    std::fprintf(stderr, "set SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET (scripts/bench.sh does)\n");
+    return 2;
+  }
+  QTemporaryDir appDir, settingsDir;
+  paths::SetAppFolder(appDir.path());
+  settings::SetRoot(settingsDir.path());
+  App().appTitle = QStringLiteral("SendoraBench");
+
+  MYSQL* root = ConnectRoot(socket);
+  Prepare(root);
+  mysql_close(root);
+
+  if (!DBInit(QStringLiteral("127.0.0.1"), QStringLiteral("bench"), QStringLiteral("bench"),
+              QStringLiteral("sendora_bench"), QString(), -1, QStringLiteral("euckr"), port.toInt()))
+    return 1;
+
+  double bestBare = 1e18, bestOurs = 1e18;
+  std::size_t rawBytes = 0, memory = 0;
+  int rows = 0;
+  for (int round = 0; round < 3; ++round) {
+    bestBare = std::min(bestBare, BareLoop(port, rawBytes));
+    bestOurs = std::min(bestOurs, Ours(memory, rows));
+  }
+  std::size_t ignored = 0;
+  double plain = 1e18;
+  for (int round = 0; round < 2; ++round) plain = std::min(plain, BareLoop(port, ignored, 0));
+  std::printf("rows: %d x 8 text columns (best of 3, same compressed connection)\n", rows);
+  std::printf("bare store+fetch:  %9.1f ms\n", bestBare);
+  std::printf("DBOpenRecordset:   %9.1f ms\n", bestOurs);
+  std::printf("(bare, uncompressed: %9.1f ms; the session always asks for compression)\n", plain);
+  std::printf("ratio:             %9.2f (goal <= 1.30)\n", bestOurs / bestBare);
+  std::printf("raw result data:   %9.1f MB (field bytes in code page 949)\n", rawBytes / 1048576.0);
+  std::printf("recordset memory:  %9.1f MB (UTF-16 text + cell offsets)\n", memory / 1048576.0);
+  return 0;
+}

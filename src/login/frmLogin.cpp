@@ -1,0 +1,169 @@
+#include "login/frmLogin.h"
+
+#include "app/AppState.h"
+#include "db/modMySQL_Func.h"
+#include "login/modCorvaneDBConsts.h"
+#include "platform/Process.h"
+#include "platform/Prompt.h"
+#include "platform/SettingsStore.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+QString Setting(const char* key, const QString& def) {
+  return settings::GetSetting(AppTitle(), QStringLiteral("Config"), QLatin1String(key), def);
+}
+void SaveConfig(const char* key, const QString& value) {
+  settings::SaveSetting(AppTitle(), QStringLiteral("Config"), QLatin1String(key), value);
+}
+
+}  // namespace
+
+frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmLogin"));
+  setWindowTitle(QStringLiteral("로그인"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+  auto* lblUserName = new QLabel(QStringLiteral("아이디(&U):"), this);
+  auto* lblPassword = new QLabel(QStringLiteral("암호(&P):"), this);
+  txtUserName = new QLineEdit(this);
+  txtUserName->setObjectName(QStringLiteral("txtUserName"));
+  txtPassword = new QLineEdit(this);
+  txtPassword->setObjectName(QStringLiteral("txtPassword"));
+  txtPassword->setEchoMode(QLineEdit::Password);
+  lblUserName->setBuddy(txtUserName);
+  lblPassword->setBuddy(txtPassword);
+  chkpwdSave = new QCheckBox(QStringLiteral("저장"), this);
+  chkpwdSave->setObjectName(QStringLiteral("chkpwdSave"));
+  cmdOK = new QPushButton(QStringLiteral("확인"), this);
+  cmdOK->setObjectName(QStringLiteral("cmdOK"));
+  cmdOK->setDefault(true);
+  cmdCancel = new QPushButton(QStringLiteral("취소"), this);
+  cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(lblUserName, 0, 0);
+  grid->addWidget(txtUserName, 0, 1, 1, 2);
+  grid->addWidget(lblPassword, 1, 0);
+  grid->addWidget(txtPassword, 1, 1);
+  grid->addWidget(chkpwdSave, 1, 2);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cmdOK);
+  buttons->addWidget(cmdCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addLayout(buttons);
+  setFixedWidth(320);
+
+  txtPassword->setText(Setting("passwd", txtPassword->text()));
+  chkpwdSave->setChecked(Setting("issave_passwd", QStringLiteral("0")).toInt() != 0);
+  m_firstActivation = true;
+  LoginSucceeded = false;
+
+  connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+  connect(chkpwdSave, &QCheckBox::clicked, this, &frmLogin::chkpwdSave_Click);
+  connect(txtPassword, &QLineEdit::textEdited, this, [this] { m_passwordEdited = true; });
+  txtPassword->installEventFilter(this);
+}
+
+void frmLogin::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Once the dialog is on screen and its event loop runs, as the old activation did.
+  if (m_firstActivation) QTimer::singleShot(0, this, &frmLogin::Form_Activate);
+}
+
+void frmLogin::Form_Activate() {
+  if (!m_firstActivation) return;
+  m_firstActivation = false;
+  const QString id = GetAllowMyPC();
+  if (id.isEmpty()) {
+    MsgInfo(QStringLiteral("허용되지 않은 컴퓨터입니다. 관리자에게 문의바랍니다."));
+    LoginSucceeded = false;
+    hide();
+    process::EndProcess(0);
+    return;
+  }
+  txtUserName->setText(id);
+  txtUserName->setEnabled(false);
+  txtPassword->setFocus();
+  if (!txtUserName->text().isEmpty() && !txtPassword->text().isEmpty()) cmdOK_Click();
+}
+
+void frmLogin::cmdOK_Click() {
+  AppState& app = App();
+  DBInit_MYSQL(app.inHouseDbHost, QLatin1String(kInHouseUser), QLatin1String(kInHousePassword),
+               QLatin1String(kInHouseDatabase), false, app.inHouseDbPort);
+  const QString sql = QStringLiteral("SELECT `name`,`level`, jangbu_user, now()") +
+                      QStringLiteral(" FROM `user`") + QStringLiteral(" WHERE `id` = '") +
+                      DBEscape(txtUserName->text()) + QStringLiteral("'") +
+                      QStringLiteral(" AND `password2` = SHA1('") + DBEscape(txtPassword->text()) +
+                      QStringLiteral("')") + QStringLiteral(" AND `hidden` <> 1") +
+                      QStringLiteral(" AND sale_user = 1");
+  RecordsetPtr rs;
+  if (DBOpenRecordset_MYSQL(rs, sql) < 1) {
+    MsgBox(QStringLiteral("개발자 및 퇴사자는 로그인 할 수 없습니다.\n\n혹은 암호가 잘못되었습니다. "
+                          "다시 시도하십시오"),
+           MsgButtons::Ok, MsgIcon::None, QStringLiteral("로그인"));
+    txtPassword->setFocus();
+    txtPassword->selectAll();
+    DBCloseRecordset(rs);
+    DBClose_MYSQL();
+    return;
+  }
+
+  LoggedInStaff& staff = app.staff;
+  staff.userId = DBEscape(txtUserName->text());
+  staff.userName = rs->Fields(QStringLiteral("name"));
+  staff.level = static_cast<std::int16_t>(rs->Fields(QStringLiteral("level")).toInt());
+  staff.loginTime = rs->Fields(3);
+
+  // The server's clock decides; "HH:MM" compared as text, both ends allowed.
+  const QString hhmm = staff.loginTime.mid(11, 5);
+  if ((hhmm < QLatin1String("08:00") || hhmm > QLatin1String("19:00")) && staff.level != 0) {
+    MsgInfo(QStringLiteral("허용된 작성시간은 08:00 ~ 19:00입니다.\n"));
+    DBCloseRecordset(rs);
+    return;
+  }
+
+  DBCloseRecordset(rs);
+  LoginSucceeded = true;
+  hide();
+  DBClose_MYSQL();
+}
+
+void frmLogin::cmdCancel_Click() {
+  LoginSucceeded = false;
+  hide();
+  process::EndProcess(0);
+}
+
+// Esc and the window's close box are the same as Cancel.
+void frmLogin::reject() { cmdCancel_Click(); }
+
+void frmLogin::chkpwdSave_Click() {
+  if (!isVisible()) return;
+  const bool checked = chkpwdSave->isChecked();
+  SaveConfig("issave_passwd", checked ? QStringLiteral("1") : QStringLiteral("0"));
+  SaveConfig("passwd", checked ? txtPassword->text() : QString());
+}
+
+bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtPassword) {
+    if (event->type() == QEvent::FocusIn) {
+      m_passwordEdited = false;
+    } else if (event->type() == QEvent::FocusOut) {
+      if (chkpwdSave->isChecked() && m_passwordEdited) SaveConfig("passwd", txtPassword->text());
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}

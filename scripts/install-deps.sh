@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the demo need. Does nothing (and needs
+# no network) when they are all present.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev            # Qt Widgets, PrintSupport, Network and Test (Qt6Test comes with it)
+  libmariadb-dev          # the client library the program talks through
+  mariadb-server mariadb-client   # the private server of the demo and the tests
+  fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
+  libgtest-dev googletest
+  libxlsxwriter-dev       # spreadsheet export
+  xvfb xauth imagemagick  # a virtual screen and screenshots, to look at windows without a display
+  iproute2                # ss and ip, used by the scripts
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then
+    SUDO=(sudo)
+  else
+    echo "install-deps: missing ${missing[*]}; run as root or install sudo" >&2
+    exit 1
+  fi
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+# mariadb-server's post-install may start the system service; nothing here relies on it.
+"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+  -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "${missing[@]}"

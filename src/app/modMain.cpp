@@ -8,6 +8,7 @@
 #include "login/frmLogin.h"
 #include "platform/AppPaths.h"
 #include "platform/OsVersion.h"
+#include "platform/Process.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
@@ -65,6 +66,9 @@ int Main() {
     ShowModal(login);
     loggedIn = login.LoginSucceeded;
   }
+  // Cancel and an unregistered computer end the process from inside the dialog.
+  int code = 0;
+  if (process::EndRequested(&code)) return code;
   if (!loggedIn) {
     DestroyApp();
     return 0;

@@ -1,10 +1,10 @@
 #include "platform/Process.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
 
-#include <cstdlib>
 
 namespace process {
 
@@ -22,14 +22,24 @@ bool ShellOpen(const QString& target) {
 namespace process {
 namespace {
 void (*g_endOverride)(int) = nullptr;
-}
+bool g_endRequested = false;
+int g_endCode = 0;
+}  // namespace
 
 void EndProcess(int code) {
   if (g_endOverride) {
     g_endOverride(code);
     return;
   }
-  std::exit(code);
+  // No exit() from inside a dialog: the stack unwinds and every window and session is released.
+  g_endRequested = true;
+  g_endCode = code;
+  QCoreApplication::exit(code);
+}
+
+bool EndRequested(int* code) {
+  if (code) *code = g_endCode;
+  return g_endRequested;
 }
 
 void SetEndProcessOverride(void (*end)(int)) { g_endOverride = end; }

@@ -14,9 +14,12 @@ bool ShellOpen(const QString& target);
 
 namespace process {
 
-// Ends the process at once with the given code. Tests replace it to observe the end; when a
-// replacement returns, the caller goes on to leave its procedure.
+// Ends the process at once with the given code: the request is recorded, the event loop told to
+// quit, and the caller leaves its procedure (closing its dialog); start-up sees the request when
+// the modal dialog returns and ends without going on. Tests replace it to observe the end.
 void EndProcess(int code);
+// True (and the code) once EndProcess was called.
+bool EndRequested(int* code = nullptr);
 void SetEndProcessOverride(void (*end)(int code));
 
 }  // namespace process

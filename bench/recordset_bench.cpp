@@ -46,9 +46,10 @@ void Prepare(MYSQL* m) {
   Exec(m, "CREATE DATABASE IF NOT EXISTS sendora_bench CHARACTER SET euckr");
   Exec(m, "CREATE USER IF NOT EXISTS 'bench'@'127.0.0.1' IDENTIFIED BY 'bench'");
   Exec(m, "GRANT SELECT ON sendora_bench.* TO 'bench'@'127.0.0.1'");
-  Exec(m, "CREATE TABLE IF NOT EXISTS sendora_bench.rs (id INT PRIMARY KEY, c1 VARCHAR(20),"
-          " c2 VARCHAR(30), c3 VARCHAR(20), c4 VARCHAR(12), c5 CHAR(14), c6 VARCHAR(60),"
-          " c7 VARCHAR(30), c8 VARCHAR(40)) CHARACTER SET euckr ENGINE=InnoDB");
+  Exec(m,
+       "CREATE TABLE IF NOT EXISTS sendora_bench.rs (id INT PRIMARY KEY, c1 VARCHAR(20),"
+       " c2 VARCHAR(30), c3 VARCHAR(20), c4 VARCHAR(12), c5 CHAR(14), c6 VARCHAR(60),"
+       " c7 VARCHAR(30), c8 VARCHAR(40)) CHARACTER SET euckr ENGINE=InnoDB");
   mysql_query(m, "SELECT COUNT(*) FROM sendora_bench.rs");
   MYSQL_RES* r = mysql_store_result(m);
   const int have = atoi(mysql_fetch_row(r)[0]);
@@ -58,7 +59,8 @@ void Prepare(MYSQL* m) {
   Exec(m, "TRUNCATE sendora_bench.rs");
   Exec(m,
        "INSERT INTO sendora_bench.rs SELECT seq, CONCAT('user', seq),"
-       " CONCAT(ELT(1 + seq % 6, '가나', '다라마', '똠방', '사아자', '차카타파', '하늘'), '상사 ', seq % 997),"
+       " CONCAT(ELT(1 + seq % 6, '가나', '다라마', '똠방', '사아자', '차카타파', '하늘'), '상사 ', "
+       "seq % 997),"
        " CONCAT('010-', LPAD(seq % 10000, 4, '0'), '-', LPAD(seq * 7 % 10000, 4, '0')),"
        " seq * 13 % 100000,"
        " DATE_FORMAT(TIMESTAMP('2025-06-01') + INTERVAL seq MINUTE, '%Y%m%d%H%i%s'),"
@@ -111,7 +113,8 @@ int main(int argc, char** argv) {
   const QByteArray port = qgetenv("SENDORA_BENCH_DB_PORT");
   const QByteArray socket = qgetenv("SENDORA_BENCH_DB_SOCKET");
   if (port.isEmpty() || socket.isEmpty()) {
-    std::fprintf(stderr, "set SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET (scripts/bench.sh does)\n");
+    std::fprintf(stderr,
+                 "set SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET (scripts/bench.sh does)\n");
     return 2;
   }
   QTemporaryDir appDir, settingsDir;
@@ -124,7 +127,8 @@ int main(int argc, char** argv) {
   mysql_close(root);
 
   if (!DBInit(QStringLiteral("127.0.0.1"), QStringLiteral("bench"), QStringLiteral("bench"),
-              QStringLiteral("sendora_bench"), QString(), -1, QStringLiteral("euckr"), port.toInt()))
+              QStringLiteral("sendora_bench"), QString(), -1, QStringLiteral("euckr"),
+              port.toInt()))
     return 1;
 
   double bestBare = 1e18, bestOurs = 1e18;

@@ -8,15 +8,15 @@
 
 // The staff member signed in at start-up.
 struct LoggedInStaff {
-  QString userId;     // the user-name box text passed through DBEscape
+  QString userId;  // the user-name box text passed through DBEscape
   QString userName;
   std::int16_t level = 0;
   QString loginTime;  // the server's now() at login, "yyyy-mm-dd hh:mm:ss"
 };
 
 struct AppState {
-  QString appTitle;              // also the settings application name
-  QString companySettingsName;   // settings shared by all of the company's programs
+  QString appTitle;             // also the settings application name
+  QString companySettingsName;  // settings shared by all of the company's programs
   QString updateServerHost;
   QString inHouseDbHost;
   int inHouseDbPort = 3306;
@@ -25,7 +25,7 @@ struct AppState {
   QString serverListCheckerUrl;
   bool developmentMode = false;
   std::int16_t osTypeCode = 0;
-  bool stylingEnabled = false;   // set just before the login
+  bool stylingEnabled = false;  // set just before the login
   // The floating-notice helper: 0 not yet looked for, 1 found, 2 missing.
   int hoverletAvailability = 0;
   LoggedInStaff staff;

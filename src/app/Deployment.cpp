@@ -4,8 +4,9 @@
 
 namespace {
 QString Read(const QString& file, const char* section, const char* key, const QString& def) {
-  const QString v = profile::GetString(QLatin1String(section), QLatin1String(key), QString(), 256,
-                                       file).trimmed();
+  const QString v =
+      profile::GetString(QLatin1String(section), QLatin1String(key), QString(), 256, file)
+          .trimmed();
   return v.isEmpty() ? def : v;
 }
 

@@ -13,8 +13,8 @@ void ShowHoverlet(const QString& message, int displayTime) {
 
 QString HoverletPath() {
   // A developer's build runs the helper from the build's own output folder.
-  const QString folder = App().developmentMode ? QStringLiteral(SENDORA_BUILD_BIN_DIR)
-                                               : paths::AppFolder();
+  const QString folder =
+      App().developmentMode ? QStringLiteral(SENDORA_BUILD_BIN_DIR) : paths::AppFolder();
   return folder + QStringLiteral("/Hoverlet") + paths::ExeSuffix();
 }
 

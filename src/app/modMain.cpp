@@ -82,8 +82,7 @@ bool InitApp() {
   AppState& app = App();
   app.osTypeCode = GetOSTypeCode();
   return DBInit(app.smsDbHost, QLatin1String(kSmsUser), QLatin1String(kSmsPassword),
-                QLatin1String(kSmsDatabase), QString(), -1, QStringLiteral("euckr"),
-                app.smsDbPort);
+                QLatin1String(kSmsDatabase), QString(), -1, QStringLiteral("euckr"), app.smsDbPort);
 }
 
 void DestroyApp() {
@@ -103,7 +102,8 @@ bool IsRunningInIDE(const QString& projectName) {
   // A build has no separate development host: an executable named after the project that runs
   // from the build's own output folder is the developer's copy.
   if (info.completeBaseName().toUpper() == projectName.toUpper() &&
-      QDir::cleanPath(info.absolutePath()) == QDir::cleanPath(QStringLiteral(SENDORA_BUILD_BIN_DIR))) {
+      QDir::cleanPath(info.absolutePath()) ==
+          QDir::cleanPath(QStringLiteral(SENDORA_BUILD_BIN_DIR))) {
     app.developmentMode = true;
   }
   return app.developmentMode;

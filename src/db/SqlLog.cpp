@@ -80,7 +80,8 @@ QString SQLLogEncode(const QString& line) {
 }
 
 void SQLLogSetDay(const QDate& day) {
-  const QString base = LogFolder() + QStringLiteral("/SQLLog_") + day.toString(QStringLiteral("MMdd"));
+  const QString base =
+      LogFolder() + QStringLiteral("/SQLLog_") + day.toString(QStringLiteral("MMdd"));
   Db().statementLogFile = base + QStringLiteral(".dat");
   Db().fullLogPrefix = base + QStringLiteral("_full_");
   Db().slowLogFile = base + QStringLiteral("_slow.dat");
@@ -90,8 +91,8 @@ void SQLLogMaintainFolder(const QDate& today) {
   const QString todayText = today.toString(QStringLiteral("yyyy-MM-dd"));
   QDir folder(LogFolder());
   if (folder.exists()) {
-    const QString last = settings::GetSetting(AppTitle(), QStringLiteral("Config"),
-                                              QStringLiteral("SQLLogLast"));
+    const QString last =
+        settings::GetSetting(AppTitle(), QStringLiteral("Config"), QStringLiteral("SQLLogLast"));
     if (last == todayText) return;
     QFile::remove(Db().statementLogFile);
     QFile::remove(Db().slowLogFile);
@@ -118,7 +119,8 @@ void SQLLogExec(const QString& sql, const QString& result, std::int64_t elapsedM
 void SQLLogFull(const QString& sql, const QString& result, std::int64_t elapsedMs,
                 const QString& encoded) {
   if (Db().logLevel >= 2) {
-    const QString line = encoded.isEmpty() ? SQLLogEncode(SQLLogLine(sql, result, elapsedMs)) : encoded;
+    const QString line =
+        encoded.isEmpty() ? SQLLogEncode(SQLLogLine(sql, result, elapsedMs)) : encoded;
     AppendLine(Db().fullLogPrefix + clock_::LocalNow().toString(QStringLiteral("HH")) +
                    QStringLiteral(".dat"),
                line);

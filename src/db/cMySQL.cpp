@@ -17,7 +17,9 @@ constexpr unsigned long kCompress = 32;  // CLIENT_COMPRESS: always on, the serv
 constexpr unsigned int kConnectTimeoutSeconds = 15;
 
 QByteArray Bytes(const QString& text) { return cp949::EncodeLossy(text); }
-const char* OrNull(const QByteArray& bytes) { return bytes.isEmpty() ? nullptr : bytes.constData(); }
+const char* OrNull(const QByteArray& bytes) {
+  return bytes.isEmpty() ? nullptr : bytes.constData();
+}
 
 QString FromLibrary(const char* text) {
   return text ? cp949::Decode(text, std::strlen(text)) : QString();
@@ -49,8 +51,9 @@ std::size_t SignificantLength(const char* data, unsigned long length) {
 
 cMySQL::cMySQL() {
   m_mysql = mysql_init(nullptr);
-  if (!m_mysql) throw MySqlError(512, QStringLiteral("cMysql::Initialize"),
-                                 QStringLiteral("Cannot Initialize a mysql record::Fatal"));
+  if (!m_mysql)
+    throw MySqlError(512, QStringLiteral("cMysql::Initialize"),
+                     QStringLiteral("Cannot Initialize a mysql record::Fatal"));
 }
 
 cMySQL::~cMySQL() {
@@ -104,11 +107,10 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
 void cMySQL::ConnectionBookkeeping() {
   // LPID keeps the newest connection id of this account on this machine, LPID2 the one before.
   const QString file = paths::AppFolder() + QStringLiteral("/config.ini");
-  const QString previous =
-      profile::GetString(QStringLiteral("LPID"), user, QString(), 100, file);
+  const QString previous = profile::GetString(QStringLiteral("LPID"), user, QString(), 100, file);
   profile::WriteString(QStringLiteral("LPID2"), user, previous, file);
-  profile::WriteString(QStringLiteral("LPID"), user,
-                       QString::number(mysql_thread_id(m_mysql)), file);
+  profile::WriteString(QStringLiteral("LPID"), user, QString::number(mysql_thread_id(m_mysql)),
+                       file);
 }
 
 void cMySQL::ApplyCharset() {
@@ -132,7 +134,8 @@ bool cMySQL::Encode(const QString& text, QByteArray& out, bool quiet) {
   m_affectedRows = -1;
   if (!quiet) {
     const QString ch = QString::fromUcs4(&bad, 1);
-    const QString code = QString::number(static_cast<uint>(bad), 16).toUpper().rightJustified(4, u'0');
+    const QString code =
+        QString::number(static_cast<uint>(bad), 16).toUpper().rightJustified(4, u'0');
     MsgBox(QStringLiteral("데이터베이스에 저장할 수 없는 문자가 들어 있습니다: 「%1」 (U+%2)\n\n"
                           "이 문자를 지우거나 다른 문자로 바꾼 뒤 다시 시도하세요. "
                           "요청한 작업은 실행되지 않았습니다.")
@@ -186,7 +189,8 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
   int deadlockRetries = 0;
   for (;;) {
     m_busy = !retries;
-    const int rc = mysql_real_query(m_mysql, bytes.constData(), static_cast<unsigned long>(bytes.size()));
+    const int rc =
+        mysql_real_query(m_mysql, bytes.constData(), static_cast<unsigned long>(bytes.size()));
     m_busy = false;
     if (rc == 0) {
       if (MYSQL_RES* result = mysql_store_result(m_mysql)) {
@@ -207,8 +211,8 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     const long number = static_cast<long>(mysql_errno(m_mysql));
     QString description = FromLibrary(mysql_error(m_mysql));
     m_affectedRows = -1;
-    if (!retries) throw MySqlError(number, QStringLiteral("cMysql::") + QLatin1String(procedure),
-                                   description);
+    if (!retries)
+      throw MySqlError(number, QStringLiteral("cMysql::") + QLatin1String(procedure), description);
 
     if ((number == kServerLost || number == kServerGone) && !reconnected) {
       // 2013 means the statement was on its way or running when the line broke: a change may
@@ -226,8 +230,7 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
       description += QStringLiteral(
           "\n\n연결이 끊겨 이 작업이 실행되었는지 확인할 수 없습니다. "
           "다시 실행하기 전에 저장된 내용을 먼저 확인하세요.");
-    } else if (number == kDeadlock && user == QLatin1String("tavelin4417") &&
-               deadlockRetries < 5) {
+    } else if (number == kDeadlock && user == QLatin1String("tavelin4417") && deadlockRetries < 5) {
       QThread::msleep(500);
       const long old = static_cast<long>(mysql_thread_id(m_mysql));
       if (!Reconnect()) return Failed();
@@ -386,39 +389,30 @@ void cMySQL::Kill(long connectionId) {
     Raise("Kill");
 }
 
+RecordsetPtr cMySQL::ListResult(st_mysql_res* result, const char* operation) {
+  if (!result) Raise(operation);
+  RecordsetPtr rs = BuildRecordset(result);
+  mysql_free_result(result);
+  return rs;
+}
+
 RecordsetPtr cMySQL::list_dbs(const QString& wildcard) {
   const QByteArray w = Bytes(wildcard);
-  MYSQL_RES* res = mysql_list_dbs(m_mysql, OrNull(w));
-  if (!res) Raise("list_dbs");
-  RecordsetPtr rs = BuildRecordset(res);
-  mysql_free_result(res);
-  return rs;
+  return ListResult(mysql_list_dbs(m_mysql, OrNull(w)), "list_dbs");
 }
 
 RecordsetPtr cMySQL::list_fields(const QString& table, const QString& wildcard) {
   const QByteArray t = Bytes(table), w = Bytes(wildcard);
-  MYSQL_RES* res = mysql_list_fields(m_mysql, t.constData(), OrNull(w));
-  if (!res) Raise("list_fields");
-  RecordsetPtr rs = BuildRecordset(res);
-  mysql_free_result(res);
-  return rs;
+  return ListResult(mysql_list_fields(m_mysql, t.constData(), OrNull(w)), "list_fields");
 }
 
 RecordsetPtr cMySQL::list_processes() {
-  MYSQL_RES* res = mysql_list_processes(m_mysql);
-  if (!res) Raise("list_processes");
-  RecordsetPtr rs = BuildRecordset(res);
-  mysql_free_result(res);
-  return rs;
+  return ListResult(mysql_list_processes(m_mysql), "list_processes");
 }
 
 RecordsetPtr cMySQL::list_tables(const QString& wildcard) {
   const QByteArray w = Bytes(wildcard);
-  MYSQL_RES* res = mysql_list_tables(m_mysql, OrNull(w));
-  if (!res) Raise("list_tables");
-  RecordsetPtr rs = BuildRecordset(res);
-  mysql_free_result(res);
-  return rs;
+  return ListResult(mysql_list_tables(m_mysql, OrNull(w)), "list_tables");
 }
 
 void cMySQL::ping() {

@@ -100,6 +100,7 @@ class cMySQL {
   RecordsetPtr Failed();
   bool IsRead(const QString& sql) const;
   RecordsetPtr BuildRecordset(st_mysql_res* result);
+  RecordsetPtr ListResult(st_mysql_res* result, const char* operation);
   RecordsetPtr OpenRs(const QString& sql, int& rowCount);
   int ExecSql(const QString& sql);
   static void CloseRs(RecordsetPtr& rs);

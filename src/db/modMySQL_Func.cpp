@@ -40,8 +40,8 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
     db.readIndex = 0;
     db.logLevel = logLevel;
     db.sessions[0] = std::make_unique<cMySQL>();
-    result = db.sessions[0]->real_connect(host, user, password, database, port, QString(), 0,
-                                          false, charset);
+    result = db.sessions[0]->real_connect(host, user, password, database, port, QString(), 0, false,
+                                          charset);
 
     const QDate today = clock_::LocalNow().date();
     SQLLogSetDay(today);
@@ -116,8 +116,8 @@ int DBGetCountTrim(const QString& table, const QString& column, const QString& c
 }
 
 bool DBCheckDuplicate(const QString& table, const QString& column, const QString& value,
-                      const QString& extra, bool ask, const QString& label,
-                      const QString& display, bool trim) {
+                      const QString& extra, bool ask, const QString& label, const QString& display,
+                      bool trim) {
   QString condition = column + QStringLiteral("='") + DBEscape(value) + QLatin1Char('\'');
   if (!extra.isEmpty()) condition += QStringLiteral(" AND ") + extra;
   const int count = trim ? DBGetCountTrim(table, column, condition) : DBGetCount(table, condition);
@@ -145,9 +145,7 @@ void DBCloseRecordset(RecordsetPtr& rs) {
   rs.reset();
 }
 
-QString VarToStr(const QVariant& value) {
-  return value.isNull() ? QString() : value.toString();
-}
+QString VarToStr(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }
 
 bool DBInit_MYSQL(const QString& host, const QString& user, const QString& password,
                   const QString& database, bool quiet, int port) {

@@ -22,8 +22,8 @@ int DBInsertId();
 int DBGetCount(const QString& table, const QString& condition);
 int DBGetCountTrim(const QString& table, const QString& column, const QString& condition);
 bool DBCheckDuplicate(const QString& table, const QString& column, const QString& value,
-                      const QString& extra, bool ask, const QString& label,
-                      const QString& display, bool trim);
+                      const QString& extra, bool ask, const QString& label, const QString& display,
+                      bool trim);
 QString DBEscape(const QString& text);
 void DBCloseRecordset(RecordsetPtr& rs);
 QString VarToStr(const QVariant& value);

@@ -111,9 +111,10 @@ void frmLogin::cmdOK_Click() {
                       QStringLiteral(" AND sale_user = 1");
   RecordsetPtr rs;
   if (DBOpenRecordset_MYSQL(rs, sql) < 1) {
-    MsgBox(QStringLiteral("개발자 및 퇴사자는 로그인 할 수 없습니다.\n\n혹은 암호가 잘못되었습니다. "
-                          "다시 시도하십시오"),
-           MsgButtons::Ok, MsgIcon::None, QStringLiteral("로그인"));
+    MsgBox(
+        QStringLiteral("개발자 및 퇴사자는 로그인 할 수 없습니다.\n\n혹은 암호가 잘못되었습니다. "
+                       "다시 시도하십시오"),
+        MsgButtons::Ok, MsgIcon::None, QStringLiteral("로그인"));
     txtPassword->setFocus();
     txtPassword->selectAll();
     DBCloseRecordset(rs);

@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QUrl>
 
-
 namespace process {
 
 bool StartDetached(const QString& program, const QStringList& arguments) {

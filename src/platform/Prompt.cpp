@@ -33,9 +33,15 @@ class QtPromptHandler final : public PromptHandler {
     QMessageBox box(ToQt(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
     QMessageBox::StandardButtons qtButtons;
     switch (buttons) {
-      case MsgButtons::Ok: qtButtons = QMessageBox::Ok; break;
-      case MsgButtons::OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
-      case MsgButtons::YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
+      case MsgButtons::Ok:
+        qtButtons = QMessageBox::Ok;
+        break;
+      case MsgButtons::OkCancel:
+        qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+      case MsgButtons::YesNo:
+        qtButtons = QMessageBox::Yes | QMessageBox::No;
+        break;
       case MsgButtons::YesNoCancel:
         qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
@@ -43,10 +49,14 @@ class QtPromptHandler final : public PromptHandler {
     box.setStandardButtons(qtButtons);
     box.setDefaultButton(ToQt(defaultButton));
     switch (box.exec()) {
-      case QMessageBox::Yes: return MsgResult::Yes;
-      case QMessageBox::No: return MsgResult::No;
-      case QMessageBox::Cancel: return MsgResult::Cancel;
-      default: return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+      case QMessageBox::Yes:
+        return MsgResult::Yes;
+      case QMessageBox::No:
+        return MsgResult::No;
+      case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+      default:
+        return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
     }
   }
 
@@ -68,20 +78,29 @@ class QtPromptHandler final : public PromptHandler {
  private:
   static QMessageBox::Icon ToQt(MsgIcon icon) {
     switch (icon) {
-      case MsgIcon::Critical: return QMessageBox::Critical;
-      case MsgIcon::Question: return QMessageBox::Question;
-      case MsgIcon::Exclamation: return QMessageBox::Warning;
-      case MsgIcon::Information: return QMessageBox::Information;
-      case MsgIcon::None: break;
+      case MsgIcon::Critical:
+        return QMessageBox::Critical;
+      case MsgIcon::Question:
+        return QMessageBox::Question;
+      case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+      case MsgIcon::Information:
+        return QMessageBox::Information;
+      case MsgIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
   }
   static QMessageBox::StandardButton ToQt(MsgResult result) {
     switch (result) {
-      case MsgResult::Cancel: return QMessageBox::Cancel;
-      case MsgResult::Yes: return QMessageBox::Yes;
-      case MsgResult::No: return QMessageBox::No;
-      case MsgResult::Ok: break;
+      case MsgResult::Cancel:
+        return QMessageBox::Cancel;
+      case MsgResult::Yes:
+        return QMessageBox::Yes;
+      case MsgResult::No:
+        return QMessageBox::No;
+      case MsgResult::Ok:
+        break;
     }
     return QMessageBox::Ok;
   }

@@ -1,6 +1,6 @@
 // Starting the floating-notice helper: its command line, and the one-time missing-file box.
-#include "app/AppState.h"
 #include "app/Hoverlet.h"
+#include "app/AppState.h"
 #include "platform/AppPaths.h"
 #include "support/ScriptedPrompt.h"
 
@@ -38,7 +38,8 @@ TEST_F(HoverletTest, MissingHelperIsReportedOnlyOnce) {
   LaunchHoverlet(QStringLiteral("두 번째"), 500);
   const auto msgs = m_prompt.Messages();
   ASSERT_EQ(msgs.size(), 1u);
-  EXPECT_EQ(msgs[0].text, m_dir.path() + QStringLiteral("/Hoverlet\n플로팅 메시지박스 파일을 찾을 수 없습니다."));
+  EXPECT_EQ(msgs[0].text,
+            m_dir.path() + QStringLiteral("/Hoverlet\n플로팅 메시지박스 파일을 찾을 수 없습니다."));
   EXPECT_EQ(msgs[0].title, QStringLiteral("Sendora"));
   EXPECT_EQ(msgs[0].icon, MsgIcon::None);
   EXPECT_EQ(App().hoverletAvailability, 2);
@@ -49,7 +50,9 @@ TEST_F(HoverletTest, HelperGetsTheMessageAndTheTimeWord) {
   const QString out = m_dir.path() + QStringLiteral("/args.txt");
   QFile script(m_dir.path() + QStringLiteral("/Hoverlet"));
   ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-  script.write(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" > '%1.tmp' && mv '%1.tmp' '%1'\n").arg(out).toUtf8());
+  script.write(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" > '%1.tmp' && mv '%1.tmp' '%1'\n")
+                   .arg(out)
+                   .toUtf8());
   script.close();
   script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 

@@ -65,7 +65,8 @@ TEST_F(StartupTest, SecondInstanceIsRefusedBeforeTouchingTheDatabase) {
   SingleInstanceLock first(m_settings.path(), QStringLiteral("Sendora"));
   ASSERT_TRUE(first.TryAcquire());
   const RunResult run = Start();
-  EXPECT_EQ(run.transcript, QStringList{QStringLiteral("message\tSendora\t이미 프로그램이 실행 중입니다.")});
+  EXPECT_EQ(run.transcript,
+            QStringList{QStringLiteral("message\tSendora\t이미 프로그램이 실행 중입니다.")});
   EXPECT_FALSE(QFile::exists(m_app.path() + QStringLiteral("/config.ini")));  // no connection made
   EXPECT_FALSE(QDir(m_app.path() + QStringLiteral("/log")).exists());
 }
@@ -77,7 +78,8 @@ TEST_F(StartupTest, UnreachableDatabaseShowsTheErrorThenEnds) {
   ASSERT_EQ(run.transcript.size(), 2) << run.transcript.join(u'\n').toStdString();
   EXPECT_TRUE(run.transcript[0].startsWith(QStringLiteral("message\tSendora\tError 200")));
   EXPECT_TRUE(run.transcript[0].contains(QStringLiteral("인터넷이 연결되어 있는지")));
-  EXPECT_EQ(run.transcript[1], QStringLiteral("message\tSendora\t프로그램 초기화에 실패하여 종료합니다."));
+  EXPECT_EQ(run.transcript[1],
+            QStringLiteral("message\tSendora\t프로그램 초기화에 실패하여 종료합니다."));
 }
 
 TEST_F(StartupTest, StartsAgainstTheDatabaseAndShowsTheLogin) {
@@ -85,9 +87,10 @@ TEST_F(StartupTest, StartsAgainstTheDatabaseAndShowsTheLogin) {
   const RunResult run = Start();
   // This computer is not registered yet: the login says so and the process ends.
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.transcript, (QStringList{QStringLiteral("modal\t로그인\tfrmLogin"),
-                                         QStringLiteral("message\tSendora\t허용되지 않은 컴퓨터입니다. "
-                                                        "관리자에게 문의바랍니다.")}));
+  EXPECT_EQ(run.transcript,
+            (QStringList{QStringLiteral("modal\t로그인\tfrmLogin"),
+                         QStringLiteral("message\tSendora\t허용되지 않은 컴퓨터입니다. "
+                                        "관리자에게 문의바랍니다.")}));
   QFile ini(m_app.path() + QStringLiteral("/config.ini"));
   ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
   const QByteArray ids = ini.readAll();
@@ -100,15 +103,18 @@ TEST_F(StartupTest, RegisteredWorkstationWithRememberedPasswordGetsThrough) {
   const QString mac = GetMyMacAddress();
   ASSERT_FALSE(mac.isEmpty()) << "this machine has no network adapter to register";
   testdb::Admin admin;
-  admin.Exec(QStringLiteral(
-      "INSERT INTO cv_inhouse.`user` (id, password2, name, level, jangbu_user, hidden, sale_user)"
-      " VALUES ('boss', SHA1('secret'), '대표', 0, 0, 0, 1);"
-      "INSERT INTO cv_inhouse.user_mac (user_id, mac_addr, block) VALUES ('boss', '%1', 0)").arg(mac));
+  admin.Exec(
+      QStringLiteral(
+          "INSERT INTO cv_inhouse.`user` (id, password2, name, level, jangbu_user, hidden, "
+          "sale_user)"
+          " VALUES ('boss', SHA1('secret'), '대표', 0, 0, 0, 1);"
+          "INSERT INTO cv_inhouse.user_mac (user_id, mac_addr, block) VALUES ('boss', '%1', 0)")
+          .arg(mac));
   settings::SetRoot(m_settings.path());
-  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("issave_passwd"),
-                        QStringLiteral("1"));
-  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("passwd"),
-                        QStringLiteral("secret"));
+  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                        QStringLiteral("issave_passwd"), QStringLiteral("1"));
+  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                        QStringLiteral("passwd"), QStringLiteral("secret"));
   WriteDeployment(testdb::Port());
   const RunResult run = Start();
   EXPECT_EQ(run.exitCode, 0);

@@ -54,7 +54,8 @@ class HelpersTest : public ::testing::Test {
     QFile f(Db().slowLogFile);
     if (!f.open(QIODevice::ReadOnly)) return {};
     QStringList lines;
-    for (const QString& l : QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+    for (const QString& l :
+         QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
       lines << DecodeAsciiLog(l);
     return lines;
   }
@@ -67,7 +68,9 @@ class HelpersTest : public ::testing::Test {
 TEST_F(HelpersTest, SelectHelpers) {
   ASSERT_TRUE(Init());
   RecordsetPtr rs;
-  EXPECT_EQ(DBOpenRecordset(rs, QStringLiteral("SELECT userid, restcnt FROM smsuser ORDER BY userseq")), 3);
+  EXPECT_EQ(
+      DBOpenRecordset(rs, QStringLiteral("SELECT userid, restcnt FROM smsuser ORDER BY userseq")),
+      3);
   ASSERT_TRUE(rs);
   EXPECT_EQ(rs->Fields(QStringLiteral("userid")), QStringLiteral("alpha"));
   DBCloseRecordset(rs);
@@ -81,7 +84,8 @@ TEST_F(HelpersTest, SelectHelpers) {
 
   EXPECT_EQ(DBGetValue(QStringLiteral("SELECT username FROM smsuser WHERE userid = 'alpha'")),
             QStringLiteral("알파상사"));
-  EXPECT_EQ(DBGetValue(QStringLiteral("SELECT username FROM smsuser WHERE userid = 'none'")), QString());
+  EXPECT_EQ(DBGetValue(QStringLiteral("SELECT username FROM smsuser WHERE userid = 'none'")),
+            QString());
   EXPECT_EQ(DBGetCount(QStringLiteral("smsuser"), QString()), 3);
   EXPECT_EQ(DBGetCount(QStringLiteral("smsuser"), QStringLiteral("restcnt > 0")), 1);
   EXPECT_TRUE(m_prompt.Records().empty());
@@ -97,47 +101,63 @@ TEST_F(HelpersTest, ExecuteReturnsAffectedRowsOrZero) {
   EXPECT_EQ(DBExecute(QStringLiteral("UPDATE nowhere SET x = 1")), 0);
   EXPECT_EQ(m_prompt.Messages().size(), 1u);
 
-  EXPECT_EQ(DBExecute(QStringLiteral("INSERT INTO smsuser (userid, username, restcnt, regdate) VALUES ('new', 'n', 0, CURDATE())")), 1);
+  EXPECT_EQ(DBExecute(QStringLiteral("INSERT INTO smsuser (userid, username, restcnt, regdate) "
+                                     "VALUES ('new', 'n', 0, CURDATE())")),
+            1);
   const int id = DBInsertId();
-  EXPECT_EQ(QString::number(id), m_admin.Value(QStringLiteral("SELECT userseq FROM sms_sk.smsuser WHERE userid = 'new'")));
+  EXPECT_EQ(
+      QString::number(id),
+      m_admin.Value(QStringLiteral("SELECT userseq FROM sms_sk.smsuser WHERE userid = 'new'")));
 }
 
 TEST_F(HelpersTest, DuplicateCheck) {
   ASSERT_TRUE(Init());
-  EXPECT_FALSE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("gamma"),
-                                QString(), true, QStringLiteral("아이디"), QString(), false));
-  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("alpha"),
-                               QString(), false, QStringLiteral("아이디"), QString(), false));
+  EXPECT_FALSE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                                QStringLiteral("gamma"), QString(), true, QStringLiteral("아이디"),
+                                QString(), false));
+  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                               QStringLiteral("alpha"), QString(), false, QStringLiteral("아이디"),
+                               QString(), false));
   // A value with a quote and a backslash is found, not broken.
-  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("O'Neil\\"),
-                               QString(), false, QStringLiteral("아이디"), QString(), false));
+  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                               QStringLiteral("O'Neil\\"), QString(), false,
+                               QStringLiteral("아이디"), QString(), false));
   EXPECT_TRUE(m_prompt.Records().empty());
 
   // Asked: No stops, Yes goes on although the value exists.
   m_prompt.AnswerNext(MsgResult::No);
-  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("alpha"),
-                               QString(), true, QStringLiteral("아이디"), QString(), false));
+  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                               QStringLiteral("alpha"), QString(), true, QStringLiteral("아이디"),
+                               QString(), false));
   m_prompt.AnswerNext(MsgResult::Yes);
-  EXPECT_FALSE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("alpha"),
-                                QString(), true, QStringLiteral("아이디"), QStringLiteral("알파"), false));
+  EXPECT_FALSE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                                QStringLiteral("alpha"), QString(), true, QStringLiteral("아이디"),
+                                QStringLiteral("알파"), false));
   const auto msgs = m_prompt.Messages();
   ASSERT_EQ(msgs.size(), 2u);
   EXPECT_EQ(msgs[0].title, QStringLiteral("동일 아이디 발견"));
-  EXPECT_EQ(msgs[0].text, QStringLiteral("『alpha』는 이미 등록된 아이디입니다.\n\n그래도, 등록하시겠습니까?"));
+  EXPECT_EQ(msgs[0].text,
+            QStringLiteral("『alpha』는 이미 등록된 아이디입니다.\n\n그래도, 등록하시겠습니까?"));
   EXPECT_EQ(msgs[0].buttons, MsgButtons::YesNo);
   EXPECT_EQ(msgs[0].defaultButton, MsgResult::No);
   EXPECT_TRUE(msgs[1].text.startsWith(QStringLiteral("『알파』")));
 
   // The trimmed comparison finds a value stored with leading blanks; the plain one does not.
-  EXPECT_FALSE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("beta"),
-                                QString(), false, QStringLiteral("아이디"), QString(), false));
-  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("beta"),
-                               QString(), false, QStringLiteral("아이디"), QString(), true));
-  EXPECT_EQ(DBGetCountTrim(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("userid='beta'")), 1);
-  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("alpha"),
-                               QStringLiteral("restcnt = 10"), false, QString(), QString(), false));
-  EXPECT_FALSE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"), QStringLiteral("alpha"),
-                                QStringLiteral("restcnt = 11"), false, QString(), QString(), false));
+  EXPECT_FALSE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                                QStringLiteral("beta"), QString(), false, QStringLiteral("아이디"),
+                                QString(), false));
+  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                               QStringLiteral("beta"), QString(), false, QStringLiteral("아이디"),
+                               QString(), true));
+  EXPECT_EQ(DBGetCountTrim(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                           QStringLiteral("userid='beta'")),
+            1);
+  EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                               QStringLiteral("alpha"), QStringLiteral("restcnt = 10"), false,
+                               QString(), QString(), false));
+  EXPECT_FALSE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                                QStringLiteral("alpha"), QStringLiteral("restcnt = 11"), false,
+                                QString(), QString(), false));
 }
 
 TEST_F(HelpersTest, ThresholdZeroLogsEveryStatementWithItsResult) {
@@ -148,7 +168,8 @@ TEST_F(HelpersTest, ThresholdZeroLogsEveryStatementWithItsResult) {
   DBInsertId();
   const QStringList lines = SlowLog();
   ASSERT_EQ(lines.size(), 4);
-  EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tSELECT restcnt FROM smsuser WHERE userid = 'alpha';\t -> 10")))
+  EXPECT_TRUE(lines[0].endsWith(
+      QStringLiteral("\tSELECT restcnt FROM smsuser WHERE userid = 'alpha';\t -> 10")))
       << lines[0].toStdString();
   EXPECT_TRUE(lines[1].endsWith(QStringLiteral(";\t -> 0")));
   EXPECT_TRUE(lines[2].endsWith(QStringLiteral("UPDATE nowhere SET x = 1;\t -> -1")));
@@ -167,20 +188,22 @@ TEST_F(HelpersTest, FirstStartOfTheDayClearsLastYearsFilesOnce) {
   clock_::SetLocalNowOverride([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
   const QString log = m_appDir.path() + QStringLiteral("/log/");
   QDir().mkpath(log);
-  const QStringList old = {QStringLiteral("SQLLog_1208.dat"), QStringLiteral("SQLLog_1208_slow.dat"),
-                           QStringLiteral("SQLLog_1208_full_07.dat"), QStringLiteral("SQLLog_1208_full_23.dat")};
-  const QStringList kept = {QStringLiteral("SQLLog_1207.dat"), QStringLiteral("SQLLog_1207_full_07.dat"),
-                            QStringLiteral("other.txt")};
+  const QStringList old = {
+      QStringLiteral("SQLLog_1208.dat"), QStringLiteral("SQLLog_1208_slow.dat"),
+      QStringLiteral("SQLLog_1208_full_07.dat"), QStringLiteral("SQLLog_1208_full_23.dat")};
+  const QStringList kept = {QStringLiteral("SQLLog_1207.dat"),
+                            QStringLiteral("SQLLog_1207_full_07.dat"), QStringLiteral("other.txt")};
   for (const QString& n : old + kept) {
     QFile f(log + n);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   }
-  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("SQLLogLast"),
-                        QStringLiteral("2026-12-07"));
+  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                        QStringLiteral("SQLLogLast"), QStringLiteral("2026-12-07"));
   ASSERT_TRUE(Init());
   for (const QString& n : old) EXPECT_FALSE(QFile::exists(log + n)) << n.toStdString();
   for (const QString& n : kept) EXPECT_TRUE(QFile::exists(log + n)) << n.toStdString();
-  EXPECT_EQ(settings::GetSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("SQLLogLast")),
+  EXPECT_EQ(settings::GetSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                                 QStringLiteral("SQLLogLast")),
             QStringLiteral("2026-12-08"));
 
   // Second start the same day: nothing is deleted.
@@ -195,15 +218,16 @@ TEST_F(HelpersTest, MissingLogFolderIsCreated) {
   clock_::SetLocalNowOverride([] { return QDateTime(QDate(2027, 1, 1), QTime(0, 0, 1)); });
   ASSERT_TRUE(Init());
   EXPECT_TRUE(QDir(m_appDir.path() + QStringLiteral("/log")).exists());
-  EXPECT_EQ(settings::GetSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("SQLLogLast")),
+  EXPECT_EQ(settings::GetSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                                 QStringLiteral("SQLLogLast")),
             QStringLiteral("2027-01-01"));
   EXPECT_TRUE(Db().slowLogFile.endsWith(QStringLiteral("/log/SQLLog_0101_slow.dat")));
 }
 
 TEST_F(HelpersTest, InHouseSessionOpensOnceAndCloses) {
   EXPECT_TRUE(DBInit_MYSQL(testdb::Host(), QLatin1String(testdb::kInHouseUser),
-                           QLatin1String(testdb::kInHousePassword), QStringLiteral("cv_inhouse"), false,
-                           testdb::Port()));
+                           QLatin1String(testdb::kInHousePassword), QStringLiteral("cv_inhouse"),
+                           false, testdb::Port()));
   EXPECT_TRUE(DBIsOpen_MYSQL());
   EXPECT_TRUE(DBInit_MYSQL(QStringLiteral("unused"), QString(), QString(), QString(), false, 1));
   RecordsetPtr rs;

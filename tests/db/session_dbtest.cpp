@@ -19,22 +19,22 @@ class SessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testdb::ResetDatabases();
-    m_admin.Exec(QStringLiteral(
-        "CREATE TABLE sms_sk.ta (id INT, name VARCHAR(20)) CHARACTER SET euckr;"
-        "CREATE TABLE sms_sk.tb (id INT) ; CREATE TABLE sms_sk.tc (id INT);"
-        "INSERT INTO sms_sk.ta VALUES (1, 'a1'); INSERT INTO sms_sk.tb VALUES (2);"
-        "INSERT INTO sms_sk.tc VALUES (3);"
-        "CREATE TABLE sms_sk.counter (id INT PRIMARY KEY, n INT);"
-        "INSERT INTO sms_sk.counter VALUES (1, 0)"));
+    m_admin.Exec(
+        QStringLiteral("CREATE TABLE sms_sk.ta (id INT, name VARCHAR(20)) CHARACTER SET euckr;"
+                       "CREATE TABLE sms_sk.tb (id INT) ; CREATE TABLE sms_sk.tc (id INT);"
+                       "INSERT INTO sms_sk.ta VALUES (1, 'a1'); INSERT INTO sms_sk.tb VALUES (2);"
+                       "INSERT INTO sms_sk.tc VALUES (3);"
+                       "CREATE TABLE sms_sk.counter (id INT PRIMARY KEY, n INT);"
+                       "INSERT INTO sms_sk.counter VALUES (1, 0)"));
   }
 
   std::unique_ptr<cMySQL> Connect(bool quiet = false, const char* password = testdb::kSmsPassword,
                                   int port = 0) {
     auto s = std::make_unique<cMySQL>();
-    m_connected = s->real_connect(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                                  QLatin1String(password), QStringLiteral("sms_sk"),
-                                  port ? port : testdb::Port(), QString(), 0, quiet,
-                                  QStringLiteral("euckr"));
+    m_connected =
+        s->real_connect(testdb::Host(), QLatin1String(testdb::kSmsUser), QLatin1String(password),
+                        QStringLiteral("sms_sk"), port ? port : testdb::Port(), QString(), 0, quiet,
+                        QStringLiteral("euckr"));
     return s;
   }
 
@@ -43,8 +43,9 @@ class SessionTest : public ::testing::Test {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 5000) {
-      if (m_admin.Value(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
-                            .arg(id)) == QLatin1String("0"))
+      if (m_admin.Value(
+              QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
+                  .arg(id)) == QLatin1String("0"))
         return;
       QThread::msleep(20);
     }
@@ -57,7 +58,8 @@ class SessionTest : public ::testing::Test {
       testdb::Admin killer;
       for (int i = 0; i < 250; ++i) {
         const QString state = killer.Value(
-            QStringLiteral("SELECT STATE FROM information_schema.PROCESSLIST WHERE ID = %1").arg(id));
+            QStringLiteral("SELECT STATE FROM information_schema.PROCESSLIST WHERE ID = %1")
+                .arg(id));
         if (state == QLatin1String("User sleep")) break;
         QThread::msleep(20);
       }
@@ -73,8 +75,8 @@ class SessionTest : public ::testing::Test {
 TEST_F(SessionTest, DuplicateColumnNamesAreQualifiedByTheirTable) {
   auto s = Connect();
   ASSERT_TRUE(m_connected);
-  RecordsetPtr rs = s->query(QStringLiteral(
-      "SELECT a.id, b.id, c.id, a.name FROM ta AS a JOIN tb AS b JOIN tc AS c"));
+  RecordsetPtr rs = s->query(
+      QStringLiteral("SELECT a.id, b.id, c.id, a.name FROM ta AS a JOIN tb AS b JOIN tc AS c"));
   ASSERT_TRUE(rs);
   ASSERT_EQ(rs->FieldCount(), 4);
   EXPECT_EQ(rs->FieldName(0), QStringLiteral("a.id"));
@@ -125,7 +127,8 @@ TEST_F(SessionTest, FailedStatementGivesMinusOneAndShowsTheStatementUnlessQuiet)
   ASSERT_EQ(m_prompt.Messages().size(), 1u);
   const QString text = m_prompt.Messages()[0].text;
   EXPECT_TRUE(text.startsWith(QStringLiteral("Error 1146 ("))) << text.toStdString();
-  EXPECT_TRUE(text.contains(QStringLiteral(") in procedure query of Module cMySQL\n\nSELECT nonsense FROM nowhere")));
+  EXPECT_TRUE(text.contains(
+      QStringLiteral(") in procedure query of Module cMySQL\n\nSELECT nonsense FROM nowhere")));
 
   // The account may not drop tables: a refused privilege is an ordinary error.
   EXPECT_FALSE(s->query(QStringLiteral("DROP TABLE ta"), true));
@@ -134,8 +137,9 @@ TEST_F(SessionTest, FailedStatementGivesMinusOneAndShowsTheStatementUnlessQuiet)
 
 TEST_F(SessionTest, InsertIdAndAffectedRows) {
   auto s = Connect();
-  EXPECT_FALSE(s->query(QStringLiteral(
-      "INSERT INTO smsuser (userid, username, restcnt, regdate) VALUES ('u1', 'x', 0, CURDATE())")));
+  EXPECT_FALSE(
+      s->query(QStringLiteral("INSERT INTO smsuser (userid, username, restcnt, regdate) VALUES "
+                              "('u1', 'x', 0, CURDATE())")));
   EXPECT_EQ(s->affected_rows(), 1);
   const int first = s->insert_id();
   EXPECT_GT(first, 0);
@@ -154,9 +158,11 @@ TEST_F(SessionTest, ConnectionIdsAreKeptInConfigIni) {
   QFile::remove(ini);
   auto a = Connect();
   auto b = Connect();
-  EXPECT_EQ(profile::GetString(QStringLiteral("LPID"), QLatin1String(testdb::kSmsUser), QString(), 100, ini),
+  EXPECT_EQ(profile::GetString(QStringLiteral("LPID"), QLatin1String(testdb::kSmsUser), QString(),
+                               100, ini),
             QString::number(b->thread_id()));
-  EXPECT_EQ(profile::GetString(QStringLiteral("LPID2"), QLatin1String(testdb::kSmsUser), QString(), 100, ini),
+  EXPECT_EQ(profile::GetString(QStringLiteral("LPID2"), QLatin1String(testdb::kSmsUser), QString(),
+                               100, ini),
             QString::number(a->thread_id()));
 }
 
@@ -173,11 +179,15 @@ TEST_F(SessionTest, ConnectionKilledFromOutsideIsRepairedOnce) {
   EXPECT_TRUE(m_prompt.Records().empty());
   const long fresh = s->thread_id();
   EXPECT_NE(fresh, old);
-  EXPECT_EQ(profile::GetString(QStringLiteral("LPID"), QLatin1String(testdb::kSmsUser), QString(), 100, ini),
+  EXPECT_EQ(profile::GetString(QStringLiteral("LPID"), QLatin1String(testdb::kSmsUser), QString(),
+                               100, ini),
             QString::number(fresh));
-  EXPECT_EQ(profile::GetString(QStringLiteral("LPID2"), QLatin1String(testdb::kSmsUser), QString(), 100, ini),
+  EXPECT_EQ(profile::GetString(QStringLiteral("LPID2"), QLatin1String(testdb::kSmsUser), QString(),
+                               100, ini),
             QString::number(old));
-  EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1").arg(old)),
+  EXPECT_EQ(m_admin.Value(
+                QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
+                    .arg(old)),
             QStringLiteral("0"));
   // The repaired connection speaks the code page again.
   rs = s->query(QStringLiteral("SHOW VARIABLES LIKE 'character_set_client'"));
@@ -188,8 +198,8 @@ TEST_F(SessionTest, ConnectionKilledFromOutsideIsRepairedOnce) {
 TEST_F(SessionTest, ChangeLostDuringItsRunIsNotSentAgain) {
   auto s = Connect();
   std::thread killer = KillWhileSleeping(s->thread_id());
-  RecordsetPtr rs = s->query(
-      QStringLiteral("UPDATE counter SET n = n + 1 WHERE id = 1 AND SLEEP(3) = 0"));
+  RecordsetPtr rs =
+      s->query(QStringLiteral("UPDATE counter SET n = n + 1 WHERE id = 1 AND SLEEP(3) = 0"));
   killer.join();
   EXPECT_FALSE(rs);
   EXPECT_EQ(s->affected_rows(), -1);
@@ -197,7 +207,8 @@ TEST_F(SessionTest, ChangeLostDuringItsRunIsNotSentAgain) {
   EXPECT_TRUE(m_prompt.Messages()[0].text.startsWith(QStringLiteral("Error 2013 (")))
       << m_prompt.Messages()[0].text.toStdString();
   // Sent once, interrupted, and never again: the row is unchanged.
-  EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT n FROM sms_sk.counter WHERE id = 1")), QStringLiteral("0"));
+  EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT n FROM sms_sk.counter WHERE id = 1")),
+            QStringLiteral("0"));
   // The session was repaired for the next statement.
   rs = s->query(QStringLiteral("SELECT n FROM counter"));
   ASSERT_TRUE(rs);
@@ -221,28 +232,35 @@ TEST_F(SessionTest, HangulRoundTripsIncludingExtendedSyllables) {
   int i = 0;
   for (const QString& name : names) {
     const QString id = QStringLiteral("h%1").arg(++i);
-    s->query(QStringLiteral("INSERT INTO smsuser (userid, username, restcnt, regdate) VALUES ('%1', '%2', 0, CURDATE())")
+    s->query(QStringLiteral("INSERT INTO smsuser (userid, username, restcnt, regdate) VALUES "
+                            "('%1', '%2', 0, CURDATE())")
                  .arg(id, name));
     EXPECT_EQ(s->affected_rows(), 1) << name.toStdString();
-    RecordsetPtr rs = s->query(QStringLiteral("SELECT username FROM smsuser WHERE userid = '%1'").arg(id));
+    RecordsetPtr rs =
+        s->query(QStringLiteral("SELECT username FROM smsuser WHERE userid = '%1'").arg(id));
     ASSERT_TRUE(rs);
     EXPECT_EQ(rs->Fields(0), name);
     // What the server holds is the same text, not just bytes that come back the same way.
-    EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT username FROM sms_sk.smsuser WHERE userid = '%1'").arg(id)), name);
+    EXPECT_EQ(
+        m_admin.Value(
+            QStringLiteral("SELECT username FROM sms_sk.smsuser WHERE userid = '%1'").arg(id)),
+        name);
   }
   EXPECT_TRUE(m_prompt.Records().empty());
 }
 
 TEST_F(SessionTest, TextTheCodePageCannotHoldIsNeverSent) {
   auto s = Connect();
-  RecordsetPtr rs = s->query(QStringLiteral(
-      "INSERT INTO smsuser (userid, username, restcnt, regdate) VALUES ('e1', '웃는 얼굴 😀', 0, CURDATE())"));
+  RecordsetPtr rs =
+      s->query(QStringLiteral("INSERT INTO smsuser (userid, username, restcnt, regdate) VALUES "
+                              "('e1', '웃는 얼굴 😀', 0, CURDATE())"));
   EXPECT_FALSE(rs);
   EXPECT_EQ(s->affected_rows(), -1);
   ASSERT_EQ(m_prompt.Messages().size(), 1u);
   EXPECT_TRUE(m_prompt.Messages()[0].text.contains(QStringLiteral("😀")));
   EXPECT_TRUE(m_prompt.Messages()[0].text.contains(QStringLiteral("U+1F600")));
-  EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT COUNT(*) FROM sms_sk.smsuser")), QStringLiteral("0"));
+  EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT COUNT(*) FROM sms_sk.smsuser")),
+            QStringLiteral("0"));
 
   m_prompt.Clear();
   EXPECT_FALSE(s->query(QStringLiteral("SELECT '🙂'"), true));  // quiet: refused without a box
@@ -254,7 +272,8 @@ TEST_F(SessionTest, ConnectionFailuresAreShownWithTheirNumber) {
   EXPECT_FALSE(m_connected);
   ASSERT_EQ(m_prompt.Messages().size(), 1u);
   EXPECT_TRUE(m_prompt.Messages()[0].text.startsWith(QStringLiteral("Error 1045 ")));
-  EXPECT_TRUE(m_prompt.Messages()[0].text.endsWith(QStringLiteral("데이터베이스 서버에 접속할 수 없습니다.")));
+  EXPECT_TRUE(m_prompt.Messages()[0].text.endsWith(
+      QStringLiteral("데이터베이스 서버에 접속할 수 없습니다.")));
 
   m_prompt.Clear();
   auto quiet = Connect(true, "wrong-password");
@@ -266,10 +285,31 @@ TEST_F(SessionTest, ConnectionFailuresAreShownWithTheirNumber) {
   EXPECT_FALSE(m_connected);
   ASSERT_EQ(m_prompt.Messages().size(), 1u);
   const QString text = m_prompt.Messages()[0].text;
-  EXPECT_TRUE(text.startsWith(QStringLiteral("Error 2002 ")) || text.startsWith(QStringLiteral("Error 2003 ")))
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Error 2002 ")) ||
+              text.startsWith(QStringLiteral("Error 2003 ")))
       << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("인터넷이 연결되어 있는지 확인 해 주세요.")));
   EXPECT_TRUE(text.contains(QStringLiteral("방화벽")));
+}
+
+TEST_F(SessionTest, ListCallsBecomeRecordsetsAndFailuresReachTheCaller) {
+  auto s = Connect();
+  RecordsetPtr rs = s->list_tables(QStringLiteral("smsu%"));
+  ASSERT_TRUE(rs);
+  ASSERT_EQ(rs->RecordCount(), 1);
+  EXPECT_EQ(rs->Fields(0), QStringLiteral("smsuser"));
+  rs = s->list_dbs(QStringLiteral("sms%"));
+  ASSERT_TRUE(rs);
+  EXPECT_EQ(rs->Fields(0), QStringLiteral("sms_sk"));
+  EXPECT_TRUE(s->get_server_info().contains(QStringLiteral("MariaDB")));
+  try {
+    s->select_db(QStringLiteral("cv_inhouse"));  // not granted to this account
+    ADD_FAILURE() << "select_db of a foreign database succeeded";
+  } catch (const MySqlError& e) {
+    EXPECT_EQ(e.source, QStringLiteral("cMysql::select_db"));
+    EXPECT_EQ(e.number, 1044);
+  }
+  EXPECT_TRUE(m_prompt.Records().empty());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The parts of the data layer that need no server: escaping, the log line and its encoding, the
 // slow threshold.
-#include "db/DbState.h"
 #include "db/SqlLog.h"
+#include "db/DbState.h"
 #include "db/modMySQL_Func.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -43,7 +43,8 @@ TEST(SqlLog, ElapsedSecondsUseAsManyDigitsAsNeeded) {
   const struct {
     std::int64_t ms;
     const char* text;
-  } cases[] = {{0, "0"}, {16, "0.016"}, {3500, "3.5"}, {1000, "1"}, {1010, "1.01"}, {61234, "61.234"}};
+  } cases[] = {{0, "0"},    {16, "0.016"},  {3500, "3.5"},
+               {1000, "1"}, {1010, "1.01"}, {61234, "61.234"}};
   for (const auto& c : cases) EXPECT_EQ(FormatElapsed(c.ms), QLatin1String(c.text)) << c.ms;
 }
 
@@ -58,9 +59,10 @@ TEST(SqlLog, LeadingNumberParsesLikeTheOldRuntime) {
   const struct {
     const char* text;
     double value;
-  } cases[] = {{"3", 3}, {"0.5", 0.5}, {" 2.25 ", 2.25}, {"4abc", 4}, {"abc", 0}, {"", 0},
-               {"-1", -1}, {"1 0", 10}, {"1.2.3", 1.2}};
-  for (const auto& c : cases) EXPECT_DOUBLE_EQ(LeadingNumber(QLatin1String(c.text)), c.value) << c.text;
+  } cases[] = {{"3", 3}, {"0.5", 0.5}, {" 2.25 ", 2.25}, {"4abc", 4},   {"abc", 0},
+               {"", 0},  {"-1", -1},   {"1 0", 10},      {"1.2.3", 1.2}};
+  for (const auto& c : cases)
+    EXPECT_DOUBLE_EQ(LeadingNumber(QLatin1String(c.text)), c.value) << c.text;
 }
 
 class SlowLogTest : public ::testing::Test {

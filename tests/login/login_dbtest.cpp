@@ -34,13 +34,14 @@ class LoginTest : public ::testing::Test {
   void SetUp() override {
     testdb::ResetDatabases();
     settings::SetRoot(m_settings.path());
-    m_admin.Exec(QStringLiteral(
-        "INSERT INTO cv_inhouse.`user` (id, password2, name, level, jangbu_user, hidden, sale_user) VALUES"
-        " ('staff3', SHA1('pw3'), '박직원', 3, 0, 0, 1),"
-        " ('boss', SHA1('pw0'), '대표', 0, 0, 0, 1),"
-        " ('quote', SHA1('a''b\\\\c'), '인용', 3, 0, 0, 1),"
-        " ('ghost', SHA1('pwh'), '퇴사자', 3, 0, 1, 1),"
-        " ('nosale', SHA1('pwn'), '회계', 3, 0, 0, 0)"));
+    m_admin.Exec(
+        QStringLiteral("INSERT INTO cv_inhouse.`user` (id, password2, name, level, jangbu_user, "
+                       "hidden, sale_user) VALUES"
+                       " ('staff3', SHA1('pw3'), '박직원', 3, 0, 0, 1),"
+                       " ('boss', SHA1('pw0'), '대표', 0, 0, 0, 1),"
+                       " ('quote', SHA1('a''b\\\\c'), '인용', 3, 0, 0, 1),"
+                       " ('ghost', SHA1('pwh'), '퇴사자', 3, 0, 1, 1),"
+                       " ('nosale', SHA1('pwn'), '회계', 3, 0, 0, 0)"));
     App().appTitle = QStringLiteral("Sendora");
     App().inHouseDbHost = testdb::Host();
     App().inHouseDbPort = testdb::Port();
@@ -58,22 +59,28 @@ class LoginTest : public ::testing::Test {
   }
 
   void Register(const QString& user, const QString& mac, int block = 0) {
-    m_admin.Exec(QStringLiteral("INSERT INTO cv_inhouse.user_mac (user_id, mac_addr, block) VALUES ('%1', '%2', %3)")
-                     .arg(user, mac)
-                     .arg(block));
+    m_admin.Exec(
+        QStringLiteral(
+            "INSERT INTO cv_inhouse.user_mac (user_id, mac_addr, block) VALUES ('%1', '%2', %3)")
+            .arg(user, mac)
+            .arg(block));
   }
   // The program's accounts see this time as the server's now().
   void SetClock(const QString& when) {
-    m_admin.Exec(QStringLiteral("SET GLOBAL init_connect = 'SET timestamp = UNIX_TIMESTAMP(''%1'')'").arg(when));
+    m_admin.Exec(
+        QStringLiteral("SET GLOBAL init_connect = 'SET timestamp = UNIX_TIMESTAMP(''%1'')'")
+            .arg(when));
   }
   void Remember(const QString& password) {
-    settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("issave_passwd"),
+    settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                          QStringLiteral("issave_passwd"),
                           password.isNull() ? QStringLiteral("0") : QStringLiteral("1"));
-    settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("passwd"), password);
+    settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                          QStringLiteral("passwd"), password);
   }
   QString Stored(const char* key) {
-    return settings::GetSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QLatin1String(key),
-                                QStringLiteral("<none>"));
+    return settings::GetSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                                QLatin1String(key), QStringLiteral("<none>"));
   }
 
   // Shows the dialog and lets its first activation run.
@@ -132,7 +139,8 @@ TEST_F(LoginTest, WrongPasswordHiddenAndNonSalesMembersGetTheSameRefusal) {
   const struct {
     const char* user;
     const char* password;
-  } cases[] = {{"staff3", "wrong"}, {"ghost", "pwh"}, {"nosale", "pwn"}, {"staff3", "pw3' OR '1'='1"}};
+  } cases[] = {
+      {"staff3", "wrong"}, {"ghost", "pwh"}, {"nosale", "pwn"}, {"staff3", "pw3' OR '1'='1"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.user);
     m_admin.Exec(QStringLiteral("DELETE FROM cv_inhouse.user_mac"));
@@ -173,9 +181,12 @@ TEST_F(LoginTest, OfficeHoursFollowTheServersClock) {
     const char* serverTime;
     bool allowed;
   } cases[] = {
-      {"staff3", "pw3", "2026-12-08 07:59:59", false}, {"staff3", "pw3", "2026-12-08 08:00:00", true},
-      {"staff3", "pw3", "2026-12-08 19:00:59", true},  {"staff3", "pw3", "2026-12-08 19:01:00", false},
-      {"boss", "pw0", "2026-12-08 03:00:00", true},    {"boss", "pw0", "2026-12-08 23:59:00", true},
+      {"staff3", "pw3", "2026-12-08 07:59:59", false},
+      {"staff3", "pw3", "2026-12-08 08:00:00", true},
+      {"staff3", "pw3", "2026-12-08 19:00:59", true},
+      {"staff3", "pw3", "2026-12-08 19:01:00", false},
+      {"boss", "pw0", "2026-12-08 03:00:00", true},
+      {"boss", "pw0", "2026-12-08 23:59:00", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.user) + " at " + c.serverTime);
@@ -225,8 +236,8 @@ TEST_F(LoginTest, RememberingFollowsTheCheckBoxAtOnce) {
 TEST_F(LoginTest, EditedPasswordIsSavedWhenLeavingTheBox) {
   Register(QStringLiteral("staff3"), kMac);
   Remember(QString());  // nothing remembered yet, so no automatic login
-  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"), QStringLiteral("issave_passwd"),
-                        QStringLiteral("1"));
+  settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                        QStringLiteral("issave_passwd"), QStringLiteral("1"));
   auto dlg = Open();
   dlg->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));

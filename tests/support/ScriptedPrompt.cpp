@@ -20,8 +20,8 @@ QStringList ScriptedPrompt::MessageTexts() const {
   return out;
 }
 
-MsgResult ScriptedPrompt::MessageBox(const QString& text, const QString& title,
-                                     MsgButtons buttons, MsgIcon icon, MsgResult defaultButton) {
+MsgResult ScriptedPrompt::MessageBox(const QString& text, const QString& title, MsgButtons buttons,
+                                     MsgIcon icon, MsgResult defaultButton) {
   m_records.push_back({PromptRecord::Kind::Message, text, title, buttons, icon, defaultButton, 0});
   if (!m_answers.empty()) {
     const MsgResult a = m_answers.front();

@@ -36,9 +36,7 @@ class ScriptedPrompt final : public PromptHandler {
   QStringList MessageTexts() const;
   void Clear() { m_records.clear(); }
   // True when every scripted answer was used.
-  bool AllAnswersUsed() const {
-    return m_answers.empty() && m_inputs.empty() && m_modals.empty();
-  }
+  bool AllAnswersUsed() const { return m_answers.empty() && m_inputs.empty() && m_modals.empty(); }
 
   MsgResult MessageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon,
                        MsgResult defaultButton) override;

@@ -54,7 +54,8 @@ void Admin::Exec(const QString& sql) {
       return;
     }
   } while (mysql_next_result(m_mysql) == 0);
-  if (mysql_errno(m_mysql) != 0) ADD_FAILURE() << "admin statement failed: " << mysql_error(m_mysql);
+  if (mysql_errno(m_mysql) != 0)
+    ADD_FAILURE() << "admin statement failed: " << mysql_error(m_mysql);
 }
 
 QStringList Admin::Column(const QString& sql) {
@@ -96,8 +97,9 @@ QString SchemaFile(const QString& name) {
 
 void ResetDatabases() {
   Admin admin;
-  admin.Exec(QStringLiteral("SET GLOBAL init_connect = ''; DROP DATABASE IF EXISTS sms_sk; "
-                            "DROP DATABASE IF EXISTS cv_inhouse"));
+  admin.Exec(
+      QStringLiteral("SET GLOBAL init_connect = ''; DROP DATABASE IF EXISTS sms_sk; "
+                     "DROP DATABASE IF EXISTS cv_inhouse"));
   admin.ExecFile(SchemaFile(QStringLiteral("sms_sk.sql")));
   admin.ExecFile(SchemaFile(QStringLiteral("cv_inhouse.sql")));
 }

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <ostream>
+
 #include <deque>
 #include <functional>
 #include <vector>
@@ -51,3 +53,8 @@ class ScriptedPrompt final : public PromptHandler {
   std::deque<QString> m_inputs;
   std::deque<std::function<int(QDialog&)>> m_modals;
 };
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Small routines shared by the customer windows.
+
+#include <QDateTime>
+#include <QString>
+
+class QWidget;
+
+// Gives the control the focus only when it can take it (visible and enabled).
+void SafeSetFocus(QWidget* control);
+// 14 digits yyyymmddHHMMSS; part 0 the date, 1 the time (on day 0), 2 both. Invalid text gives
+// an invalid value.
+QDateTime ParseDateTime14(const QString& text, int part);
+// Closes every open top-level window whose object name differs from name (case ignored).
+void UnloadOtherForms(const QString& name);
+QString DigitsOnly(const QString& text);

@@ -1,0 +1,33 @@
+#pragma once
+// Small pieces the input controls share: the refusal beep, the old key codes and colour values.
+
+#include <QColor>
+#include <QKeyEvent>
+
+#include <cstdint>
+
+namespace controls {
+
+// The system beep of a refused key. Tests count beeps through the override (nullptr restores).
+void Beep();
+void SetBeepOverride(void (*beep)());
+
+// Windows virtual-key code of a key event (Delete 46, Up 38, Down 40, keypad "." 110, "." 190,
+// letters and digits as their upper-case ASCII), 0 when it has none.
+int VbKeyCode(const QKeyEvent& event);
+// Shift state as the old events passed it: 1 Shift, 2 Ctrl, 4 Alt.
+int VbShift(Qt::KeyboardModifiers modifiers);
+// The character the key would deliver to a key-press handler: control characters for
+// Backspace (8), Enter (13), Esc (27) and Ctrl+letter (1..26; Shift+Insert counts as Ctrl+V),
+// the typed character otherwise, 0 for keys that type nothing.
+int VbKeyAscii(const QKeyEvent& event);
+
+// Windows colour values: R + 256*G + 65536*B; the top bit marks a system colour.
+using OleColor = std::uint32_t;
+constexpr OleColor kWhite = 0xFFFFFF;
+constexpr OleColor kSysWindowText = 0x80000008;
+bool IsSystemColor(OleColor value);
+// System colours are taken from the widget palette given.
+QColor ToQColor(OleColor value, const QPalette& palette);
+
+}  // namespace controls

@@ -1,0 +1,575 @@
+#include "controls/HCText.h"
+
+#include "app/AppState.h"
+#include "controls/NumberFormat.h"
+#include "controls/TelFormat.h"
+#include "platform/Cp949.h"
+#include "platform/InputMode.h"
+#include "platform/Prompt.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QPainter>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <climits>
+
+// The inner edit box: hands its keys, focus changes and input-method text to the control.
+class HCTextBox final : public QLineEdit {
+ public:
+  explicit HCTextBox(HCText* owner) : QLineEdit(owner), m_owner(owner) {}
+
+  void BaseKeyPress(QKeyEvent* event) { QLineEdit::keyPressEvent(event); }
+  void BaseInputMethod(QInputMethodEvent* event) { QLineEdit::inputMethodEvent(event); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override { m_owner->BoxKeyPress(event); }
+  void keyReleaseEvent(QKeyEvent* event) override {
+    QLineEdit::keyReleaseEvent(event);
+    m_owner->BoxKeyRelease(event);
+  }
+  void focusInEvent(QFocusEvent* event) override {
+    QLineEdit::focusInEvent(event);
+    m_owner->BoxFocusIn(event->reason());
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QLineEdit::focusOutEvent(event);
+    m_owner->BoxFocusOut(event->reason());
+  }
+  void inputMethodEvent(QInputMethodEvent* event) override { m_owner->BoxInputMethod(event); }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    QLineEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+      emit m_owner->Click();
+    }
+  }
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    QLineEdit::mouseDoubleClickEvent(event);
+    emit m_owner->DblClick();
+  }
+
+ private:
+  HCText* m_owner;
+};
+
+namespace {
+
+constexpr controls::OleColor kDisabledGrey = 0xE0E0E0;
+constexpr int kTwipsPerPixel = 15;
+
+bool IsDigitKind(int kind) {
+  return kind == HCText::kNumber || kind == HCText::kTelNo || kind == HCText::kTime ||
+         kind == HCText::kCode10;
+}
+
+bool IsDigitChar(int ch) { return ch >= '0' && ch <= '9'; }
+
+bool IsLatinLetter(int ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
+
+QString RightTrimmed(QString text) {
+  while (!text.isEmpty() && text.back() == u' ') text.chop(1);
+  return text;
+}
+
+// A single-line box takes a pasted text up to its first line break.
+QString FirstLine(const QString& text) {
+  const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+  return end < 0 ? text : text.left(end);
+}
+
+}  // namespace
+
+HCText::HCText(QWidget* parent) : QWidget(parent) {
+  txtBox = new HCTextBox(this);
+  setFocusProxy(txtBox);
+  setFocusPolicy(Qt::StrongFocus);
+  const std::int16_t os = OSTypeCode();
+  // Systems older than Vista lost the mode when switching fields the old way; leave them alone.
+  m_imeMemory = !(os >= 1 && os <= 79);
+  m_firstFocus = m_imeMemory;
+  m_lineWidth = m_edgeWidth;
+  m_lineColor = m_edgeColor;
+  SetBoxBase(m_backColor);
+  connect(txtBox, &QLineEdit::textChanged, this, &HCText::OnTextChanged);
+  Relayout();
+}
+
+// ---- properties ----
+
+void HCText::SetEnabled(bool enabled) {
+  setEnabled(enabled);
+  SetBoxBase(enabled ? controls::kWhite : kDisabledGrey);
+}
+
+void HCText::SetForeColor(controls::OleColor color) {
+  m_foreColor = color;
+  QPalette pal = txtBox->palette();
+  pal.setColor(QPalette::Text, controls::ToQColor(color, palette()));
+  txtBox->setPalette(pal);
+}
+
+QString HCText::Text() const {
+  if (m_acceptType == kNumber && m_showSeparate) {
+    return numfmt::FormatNumber(txtBox->text(), m_decPlace, false);
+  }
+  return txtBox->text();
+}
+
+void HCText::SetText(const QString& text) {
+  txtBox->setText(text);
+  if (m_acceptType == kNumber && m_showSeparate) {
+    txtBox->setText(numfmt::FormatNumber(txtBox->text(), m_decPlace, true));
+  }
+}
+
+void HCText::SetAcceptType(int kind) {
+  m_acceptType = kind;
+  txtBox->setAlignment(kind == kNumber ? (Qt::AlignRight | Qt::AlignVCenter)
+                                       : (Qt::AlignLeft | Qt::AlignVCenter));
+  // A number field never shows empty; the stored forms started with "0" too.
+  if (kind == kNumber && txtBox->text().isEmpty()) txtBox->setText(QStringLiteral("0"));
+}
+
+void HCText::SetShowSeparate(bool on) {
+  m_showSeparate = on;
+  if (m_acceptType == kNumber && numfmt::ParseNumber(txtBox->text())) {
+    txtBox->setText(numfmt::FormatNumber(txtBox->text(), 0, on));
+  }
+}
+
+void HCText::SetMaxLength(int bytes) { m_maxLength = std::max(0, bytes); }
+
+void HCText::SetIMEMode(int mode) {
+  m_imeMode = mode;
+  txtBox->setAttribute(Qt::WA_InputMethodEnabled, mode != 3);
+  txtBox->setInputMethodHints(mode == 8 ? Qt::ImhLatinOnly : Qt::ImhNone);
+}
+
+void HCText::SetDecPlace(int places) {
+  if (places < 0) {
+    MsgBox(QStringLiteral("음수는 설정할 수 없습니다."));
+    places = 0;
+  }
+  m_decPlace = places;
+}
+
+void HCText::SetPasswordChar(const QString& ch) {
+  m_passwordChar = ch.left(1);
+  txtBox->setEchoMode(m_passwordChar.isEmpty() ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+void HCText::SetAppearance(int value) {
+  m_appearance = value;
+  Relayout();
+}
+
+void HCText::SetBackColor(controls::OleColor color) {
+  m_backColor = color;
+  SetBoxBase(color);
+}
+
+void HCText::SetBorderStyle(int value) {
+  m_borderStyle = value;
+  txtBox->setFrame(value != 0);
+  Relayout();
+}
+
+void HCText::SetTopMagin(int twips) {
+  m_topMagin = twips;
+  Relayout();
+}
+
+int HCText::SelStart() const {
+  return txtBox->hasSelectedText() ? txtBox->selectionStart() : txtBox->cursorPosition();
+}
+
+void HCText::SetSelStart(int pos) { txtBox->setCursorPosition(pos); }
+
+void HCText::SetEdgeWidth(int pixels) {
+  m_edgeWidth = pixels;
+  SetEdge(pixels, m_lineColor);
+}
+
+void HCText::SetEdgeColor(controls::OleColor color) {
+  m_edgeColor = color;
+  SetEdge(m_lineWidth, color);
+}
+
+QRect HCText::LineEdgeRect(int index) const {
+  return index >= 0 && index < 4 ? m_lineRects[index] : QRect();
+}
+
+QColor HCText::LineEdgeColor() const { return controls::ToQColor(m_lineColor, palette()); }
+
+QColor HCText::ControlBackground() const { return controls::ToQColor(m_controlBack, palette()); }
+
+QSize HCText::sizeHint() const { return txtBox->sizeHint(); }
+
+// ---- time ----
+
+QString HCText::FormatTime(const QString& text) const {
+  QString s = text;
+  switch (s.size()) {
+    case 1:
+    case 2:
+      s = numfmt::FormatDigits(s, u"00") + QStringLiteral(":00");
+      break;
+    case 4:
+      s = s.left(2) + u':' + s.right(2);
+      break;
+    case 5:
+      s[2] = u':';
+      break;
+    default:
+      return QString();
+  }
+  static const QRegularExpression time(QStringLiteral("^\\s*(\\d{1,2}):(\\d{2})\\s*$"));
+  const QRegularExpressionMatch m = time.match(s);
+  if (m.hasMatch() && m.captured(1).toInt() <= 23 && m.captured(2).toInt() <= 59) {
+    return m.captured(1).rightJustified(2, u'0') + u':' + m.captured(2);
+  }
+  MsgInfo(QStringLiteral("[") + s +
+          QStringLiteral("]는 시간형식이 아닙니다.(00:00~23:59)\n"
+                         "시:분 방식으로 입력하세요.\n"
+                         "예) 14:25 또는 1425\n"
+                         "     01:05 또는 0105"));
+  return QString();
+}
+
+// ---- keys ----
+
+void HCText::BoxKeyPress(QKeyEvent* event) {
+  auto* box = static_cast<HCTextBox*>(txtBox);
+  const int code = controls::VbKeyCode(*event);
+  const int shift = controls::VbShift(event->modifiers());
+  const QString text = txtBox->text();
+  const int sel = SelStart();
+
+  // The decimal point stays: Delete in front of it does nothing at all.
+  if (code == 46 && m_acceptType == kNumber && m_decPlace >= 1 && sel < text.size() &&
+      text[sel] == u'.') {
+    event->accept();
+    return;
+  }
+  // "." is refused as a character; the key takes the caret into the decimals instead.
+  if ((code == 110 || code == 190) && m_decPlace > 0) {
+    const qsizetype dot = text.indexOf(u'.');
+    txtBox->setCursorPosition(dot < 0 ? 0 : int(dot) + 1);
+  }
+  if (code == 229 && m_imeMemory) RememberInputMode();
+  emit KeyDown(code, shift);
+  if (m_autoTab && (code == 40 || code == 38)) {
+    event->accept();
+    SendTab(code == 38);
+    return;
+  }
+
+  const int original = controls::VbKeyAscii(*event);
+  if (original == 0) {
+    box->BaseKeyPress(event);
+    return;
+  }
+  int keyAscii = original;
+  emit KeyPress(keyAscii);
+  if (keyAscii == 27) {
+    // Esc belongs to the window (a dialog's cancel), not to the field.
+    box->BaseKeyPress(event);
+    return;
+  }
+  if (keyAscii != 0) keyAscii = FilterChar(keyAscii);
+  event->accept();
+  if (keyAscii == 0) return;
+  if (keyAscii == 13) {
+    if (m_autoTab) SendTab(false);
+    return;
+  }
+  Deliver(keyAscii, original, event);
+}
+
+int HCText::FilterChar(int keyAscii) {
+  const QString text = txtBox->text();
+  const int sel = SelStart();
+  bool allowed = false;
+  if (keyAscii == 8) {
+    if (m_acceptType == kNumber && m_decPlace > 0 && sel > 0 && text[sel - 1] == u'.') return 0;
+    allowed = true;
+  } else if (keyAscii == 13 || (keyAscii == '-' && m_acceptType == kNumber)) {
+    allowed = true;
+  }
+
+  if (IsDigitKind(m_acceptType)) {
+    if (!allowed && keyAscii != 3 && keyAscii != 22 && !IsDigitChar(keyAscii)) {
+      controls::Beep();
+      return 0;
+    }
+    if (m_acceptType == kTelNo && keyAscii == 22) {
+      // A number copied from elsewhere comes in already grouped.
+      QClipboard* clip = QGuiApplication::clipboard();
+      const QString formatted = FormatTelNo(clip->text());
+      if (!IsDigitsOnly(QString(formatted).remove(u'-'))) {
+        controls::Beep();
+        return 0;
+      }
+      clip->setText(formatted);
+    }
+    return keyAscii;
+  }
+  if (m_acceptType == kLetters && !allowed && !IsLatinLetter(keyAscii)) {
+    controls::Beep();
+    return 0;
+  }
+  if (m_convertCase == 1 || m_convertCase == 2) {
+    const QChar ch{char16_t(keyAscii)};
+    keyAscii = (m_convertCase == 1 ? ch.toUpper() : ch.toLower()).unicode();
+  }
+  return keyAscii;
+}
+
+void HCText::Deliver(int keyAscii, int original, QKeyEvent* event) {
+  auto* box = static_cast<HCTextBox*>(txtBox);
+  // The box limit counts characters, as the old edit box did; bytes are checked on key up.
+  const int room = m_maxLength > 0
+                       ? m_maxLength - int(txtBox->text().size() - txtBox->selectedText().size())
+                       : INT_MAX;
+  if (keyAscii == 22) {
+    if (txtBox->isReadOnly()) return;
+    const QString clip = FirstLine(QGuiApplication::clipboard()->text());
+    if (!clip.isEmpty() || txtBox->hasSelectedText()) txtBox->insert(clip.left(std::max(0, room)));
+    return;
+  }
+  if (keyAscii == original) {
+    if (keyAscii >= 32 && room < 1) {
+      controls::Beep();
+      return;
+    }
+    box->BaseKeyPress(event);
+    return;
+  }
+  switch (keyAscii) {
+    case 8: {
+      QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+      box->BaseKeyPress(&backspace);
+      return;
+    }
+    case 3:
+      txtBox->copy();
+      return;
+    case 24:
+      if (!txtBox->isReadOnly()) txtBox->cut();
+      return;
+    case 26:
+      if (!txtBox->isReadOnly()) txtBox->undo();
+      return;
+    default:
+      break;
+  }
+  if (keyAscii < 32) return;
+  if (room < 1) {
+    controls::Beep();
+    return;
+  }
+  QKeyEvent typed(QEvent::KeyPress, event->key(), event->modifiers() & Qt::ShiftModifier,
+                  QString(QChar(char16_t(keyAscii))));
+  box->BaseKeyPress(&typed);
+}
+
+void HCText::BoxKeyRelease(QKeyEvent* event) {
+  if (event->isAutoRepeat()) return;
+  emit KeyUp(controls::VbKeyCode(*event), controls::VbShift(event->modifiers()));
+  if (!txtBox->text().isEmpty() && m_maxLength > 0) CutToMaxLength();
+}
+
+void HCText::CutToMaxLength() {
+  const QString text = txtBox->text();
+  if (cp949::ByteLength(text) <= m_maxLength) return;
+  txtBox->setText(text.left(cp949::FitBytes(text, m_maxLength)));
+  txtBox->setCursorPosition(int(txtBox->text().size()));
+}
+
+void HCText::SendTab(bool backward) {
+  QWidget* target = QApplication::focusWidget();
+  if (!target) target = txtBox;
+  QKeyEvent tab(QEvent::KeyPress, backward ? Qt::Key_Backtab : Qt::Key_Tab,
+                backward ? Qt::ShiftModifier : Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &tab);
+}
+
+void HCText::BoxInputMethod(QInputMethodEvent* event) {
+  auto* box = static_cast<HCTextBox*>(txtBox);
+  // The user is composing: whatever mode that is, it is this field's mode from now on.
+  if (m_imeMemory) RememberInputMode();
+  const QString commit = event->commitString();
+  if (commit.isEmpty()) {
+    box->BaseInputMethod(event);
+    return;
+  }
+  QString accepted;
+  for (QChar ch : commit) {
+    int keyAscii = ch.unicode();
+    emit KeyPress(keyAscii);
+    if (keyAscii != 0) keyAscii = FilterChar(keyAscii);
+    if (keyAscii >= 32) accepted += QChar(char16_t(keyAscii));
+  }
+  if (m_maxLength > 0) {
+    const int room = m_maxLength - int(txtBox->text().size() - txtBox->selectedText().size());
+    accepted = accepted.left(std::max(0, room));
+  }
+  if (accepted == commit) {
+    box->BaseInputMethod(event);
+    return;
+  }
+  QInputMethodEvent changed(event->preeditString(), event->attributes());
+  changed.setCommitString(accepted, event->replacementStart(), event->replacementLength());
+  box->BaseInputMethod(&changed);
+}
+
+void HCText::RememberInputMode() { m_rememberedHangul = GetHanEngMode(txtBox); }
+
+// ---- focus ----
+
+void HCText::BoxFocusIn(Qt::FocusReason) {
+  // Coming back from another window or a popup menu is no arrival.
+  if (m_hasFocus) return;
+  m_hasFocus = true;
+  m_bChanged = false;
+  if (m_focusEffect) {
+    SetBoxBase(m_focusEffectParam);
+    SetControlBack(m_focusEffectParam);
+  }
+  if (m_edgeFocus) SetEdge(m_edgeWidth + 1, m_edgeFocusColor);
+  txtBox->selectAll();
+  if (m_imeMode == 8 || m_imeMode == 10) SetHanEngMode(m_imeMode == 10, txtBox);
+  if (m_imeMemory) {
+    if (m_firstFocus) {
+      RememberInputMode();
+      m_firstFocus = false;
+    } else if (GetHanEngMode(txtBox) != m_rememberedHangul) {
+      SetHanEngMode(m_rememberedHangul, txtBox);
+    }
+  }
+  emit GotFocus();
+}
+
+void HCText::BoxFocusOut(Qt::FocusReason reason) {
+  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+  if (!m_hasFocus) return;
+  m_hasFocus = false;
+  if (m_focusEffect) {
+    SetBoxBase(controls::kWhite);
+    SetControlBack(controls::kWhite);
+  }
+  if (m_edgeFocus) SetEdge(m_edgeWidth, m_edgeColor);
+
+  QString text = RightTrimmed(txtBox->text());
+  txtBox->setText(text);
+  if (m_acceptType == kNumber) {
+    if (numfmt::LeadingValueIsZero(text)) txtBox->setText(QStringLiteral("0"));
+  } else if (!text.isEmpty()) {
+    if (m_acceptType == kTelNo) {
+      text = FormatTelNo(text);
+    } else if (m_acceptType == kTime) {
+      text = FormatTime(text);
+    } else if (m_acceptType == kCode10) {
+      text = numfmt::FormatDigits(QString(text).remove(u'-'), u"000-000-0000");
+    }
+    txtBox->setText(text);
+    const int bytes = cp949::ByteLength(text);
+    if (m_maxLength > 0 && bytes > m_maxLength) {
+      MsgInfo(QStringLiteral("최대 입력 길이를 초과하였습니다. 입력된 자료는 길이에 맞게 자동으로 "
+                             "짤립니다.\n\n현재 입력된 길이는 ") +
+                  QString::number(bytes) + QStringLiteral(" 이며, 최대입력 길이는 ") +
+                  QString::number(m_maxLength) +
+                  QStringLiteral(" 입니다.\n(한글은 한 글자당 길이가 2입니다.)"),
+              QStringLiteral("입력길이 초과"));
+      txtBox->setText(text.left(cp949::FitBytes(text, m_maxLength)));
+    }
+  }
+  emit LostFocus();
+}
+
+// ---- text changes ----
+
+void HCText::OnTextChanged() {
+  if (m_rewriting) return;
+  if (m_acceptType == kNumber && m_showSeparate) {
+    const QString old = txtBox->text();
+    const int caret = txtBox->cursorPosition();
+    int surplus = 0;
+    if (m_decPlace > 0) {
+      const qsizetype dot = old.indexOf(u'.');
+      if (dot >= 0) surplus = int(old.size() - dot - 1) - m_decPlace;
+    }
+    // The formatter keeps a lone "-" and the sign of "-0", so a minus can be typed first.
+    QString formatted =
+        numfmt::FormatNumber(surplus > 0 ? old.chopped(surplus) : old, m_decPlace, true);
+    if (formatted.contains(u'-')) formatted = u'-' + QString(formatted).remove(u'-');
+    if (formatted != old) {
+      int pos = caret;
+      if (formatted.size() > old.size()) {
+        // A separator went in before the caret; freshly added decimals lie behind it.
+        if (old.contains(u'.') || m_decPlace == 0) pos = caret + 1;
+      } else if (formatted.size() < old.size() && surplus <= 0) {
+        pos = std::max(0, caret - 1);
+      }
+      WriteBoxQuietly(formatted, pos);
+    }
+  }
+  m_bChanged = true;
+  emit Change();
+}
+
+void HCText::WriteBoxQuietly(const QString& text, int caret) {
+  m_rewriting = true;
+  txtBox->setText(text);
+  txtBox->setCursorPosition(std::min(caret, int(text.size())));
+  m_rewriting = false;
+}
+
+// ---- look ----
+
+void HCText::SetBoxBase(controls::OleColor color) {
+  QPalette pal = txtBox->palette();
+  pal.setColor(QPalette::Base, controls::ToQColor(color, palette()));
+  txtBox->setPalette(pal);
+}
+
+void HCText::SetControlBack(controls::OleColor color) {
+  m_controlBack = color;
+  update();
+}
+
+void HCText::SetEdge(int width, controls::OleColor color) {
+  m_lineWidth = std::max(0, width);
+  m_lineColor = color;
+  Relayout();
+}
+
+void HCText::Relayout() {
+  m_linesVisible = m_appearance == 0 && m_borderStyle == 0;
+  const int inset = m_linesVisible ? m_lineWidth : 0;
+  int top = 0;
+  if (height() * kTwipsPerPixel >= 2 * m_topMagin) top = inset + m_topMagin / kTwipsPerPixel;
+  if (top > 0) m_controlBack = controls::kWhite;
+  txtBox->setGeometry(inset, top, std::max(0, width() - 2 * inset),
+                      std::max(0, height() - 2 * top));
+  const int w = m_lineWidth;
+  m_lineRects[0] = QRect(0, 0, width(), w);
+  m_lineRects[1] = QRect(0, height() - w, width(), w);
+  m_lineRects[2] = QRect(0, 0, w, height());
+  m_lineRects[3] = QRect(width() - w, 0, w, height());
+  update();
+}
+
+void HCText::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Relayout();
+}
+
+void HCText::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), ControlBackground());
+  if (!m_linesVisible || m_lineWidth <= 0) return;
+  for (const QRect& line : m_lineRects) painter.fillRect(line, LineEdgeColor());
+}

@@ -85,6 +85,7 @@ HCText::HCText(QWidget* parent) : QWidget(parent) {
   txtBox = new HCTextBox(this);
   setFocusProxy(txtBox);
   setFocusPolicy(Qt::StrongFocus);
+  txtBox->setAcceptDrops(false);  // a drop would bypass the key rules
   const std::int16_t os = OSTypeCode();
   // Systems older than Vista lost the mode when switching fields the old way; leave them alone.
   m_imeMemory = !(os >= 1 && os <= 79);
@@ -101,6 +102,7 @@ HCText::HCText(QWidget* parent) : QWidget(parent) {
 void HCText::SetEnabled(bool enabled) {
   setEnabled(enabled);
   SetBoxBase(enabled ? controls::kWhite : kDisabledGrey);
+  emit PropertyChanged(QStringLiteral("Enabled"));
 }
 
 void HCText::SetForeColor(controls::OleColor color) {
@@ -108,6 +110,7 @@ void HCText::SetForeColor(controls::OleColor color) {
   QPalette pal = txtBox->palette();
   pal.setColor(QPalette::Text, controls::ToQColor(color, palette()));
   txtBox->setPalette(pal);
+  emit PropertyChanged(QStringLiteral("ForeColor"));
 }
 
 QString HCText::Text() const {
@@ -122,14 +125,26 @@ void HCText::SetText(const QString& text) {
   if (m_acceptType == kNumber && m_showSeparate) {
     txtBox->setText(numfmt::FormatNumber(txtBox->text(), m_decPlace, true));
   }
+  emit PropertyChanged(QStringLiteral("Text"));
+}
+
+void HCText::SetConvertCase(int value) {
+  m_convertCase = value;
+  emit PropertyChanged(QStringLiteral("ConvertCase"));
 }
 
 void HCText::SetAcceptType(int kind) {
   m_acceptType = kind;
-  txtBox->setAlignment(kind == kNumber ? (Qt::AlignRight | Qt::AlignVCenter)
-                                       : (Qt::AlignLeft | Qt::AlignVCenter));
-  // A number field never shows empty; the stored forms started with "0" too.
+  AlignForKind();
+  // Windows build their fields in code rather than load them, so the empty number field gets
+  // the "0" that loading would have given it.
   if (kind == kNumber && txtBox->text().isEmpty()) txtBox->setText(QStringLiteral("0"));
+  emit PropertyChanged(QStringLiteral("AcceptType"));
+}
+
+void HCText::AlignForKind() {
+  txtBox->setAlignment(m_acceptType == kNumber ? (Qt::AlignRight | Qt::AlignVCenter)
+                                               : (Qt::AlignLeft | Qt::AlignVCenter));
 }
 
 void HCText::SetShowSeparate(bool on) {
@@ -137,14 +152,24 @@ void HCText::SetShowSeparate(bool on) {
   if (m_acceptType == kNumber && numfmt::ParseNumber(txtBox->text())) {
     txtBox->setText(numfmt::FormatNumber(txtBox->text(), 0, on));
   }
+  emit PropertyChanged(QStringLiteral("ShowSeparate"));
 }
 
-void HCText::SetMaxLength(int bytes) { m_maxLength = std::max(0, bytes); }
+void HCText::SetMaxLength(int bytes) {
+  m_maxLength = std::max(0, bytes);
+  emit PropertyChanged(QStringLiteral("MaxLength"));
+}
+
+void HCText::SetLocked(bool locked) {
+  txtBox->setReadOnly(locked);
+  emit PropertyChanged(QStringLiteral("Locked"));
+}
 
 void HCText::SetIMEMode(int mode) {
   m_imeMode = mode;
   txtBox->setAttribute(Qt::WA_InputMethodEnabled, mode != 3);
   txtBox->setInputMethodHints(mode == 8 ? Qt::ImhLatinOnly : Qt::ImhNone);
+  emit PropertyChanged(QStringLiteral("IMEMode"));
 }
 
 void HCText::SetDecPlace(int places) {
@@ -153,32 +178,58 @@ void HCText::SetDecPlace(int places) {
     places = 0;
   }
   m_decPlace = places;
+  emit PropertyChanged(QStringLiteral("DecPlace"));
 }
 
 void HCText::SetPasswordChar(const QString& ch) {
   m_passwordChar = ch.left(1);
   txtBox->setEchoMode(m_passwordChar.isEmpty() ? QLineEdit::Normal : QLineEdit::Password);
+  emit PropertyChanged(QStringLiteral("PasswordChar"));
+}
+
+void HCText::SetAutoTab(bool on) {
+  m_autoTab = on;
+  emit PropertyChanged(QStringLiteral("AutoTab"));
 }
 
 void HCText::SetAppearance(int value) {
   m_appearance = value;
   Relayout();
+  emit PropertyChanged(QStringLiteral("Appearance"));
+}
+
+void HCText::SetFont(const QFont& f) {
+  setFont(f);
+  emit PropertyChanged(QStringLiteral("Font"));
+}
+
+void HCText::SetFocusEffect(bool on) {
+  m_focusEffect = on;
+  emit PropertyChanged(QStringLiteral("FocusEffect"));
+}
+
+void HCText::SetFocusEffectParam(controls::OleColor color) {
+  m_focusEffectParam = color;
+  emit PropertyChanged(QStringLiteral("FocusEffectParam"));
 }
 
 void HCText::SetBackColor(controls::OleColor color) {
   m_backColor = color;
   SetBoxBase(color);
+  emit PropertyChanged(QStringLiteral("BackColor"));
 }
 
 void HCText::SetBorderStyle(int value) {
   m_borderStyle = value;
   txtBox->setFrame(value != 0);
   Relayout();
+  emit PropertyChanged(QStringLiteral("BorderStyle"));
 }
 
 void HCText::SetTopMagin(int twips) {
   m_topMagin = twips;
   Relayout();
+  emit PropertyChanged(QStringLiteral("TopMagin"));
 }
 
 int HCText::SelStart() const {
@@ -190,11 +241,118 @@ void HCText::SetSelStart(int pos) { txtBox->setCursorPosition(pos); }
 void HCText::SetEdgeWidth(int pixels) {
   m_edgeWidth = pixels;
   SetEdge(pixels, m_lineColor);
+  emit PropertyChanged(QStringLiteral("EdgeWidth"));
 }
 
 void HCText::SetEdgeColor(controls::OleColor color) {
   m_edgeColor = color;
   SetEdge(m_lineWidth, color);
+  emit PropertyChanged(QStringLiteral("EdgeColor"));
+}
+
+void HCText::SetEdgeFocus(bool on) {
+  m_edgeFocus = on;
+  emit PropertyChanged(QStringLiteral("EdgeFocus"));
+}
+
+void HCText::SetEdgeFocusColor(controls::OleColor color) {
+  m_edgeFocusColor = color;
+  emit PropertyChanged(QStringLiteral("EdgeFocusColor"));
+}
+
+// ---- stored properties ----
+
+namespace {
+
+QFont ContainerFont(const QWidget* control) {
+  return control->parentWidget() ? control->parentWidget()->font() : QApplication::font();
+}
+
+}  // namespace
+
+void HCText::WriteProperties(PropertyBag& bag) const {
+  bag.clear();
+  const auto put = [&bag](const char* key, const QVariant& value, const QVariant& def) {
+    if (value != def) bag.append({QLatin1String(key), value});
+  };
+  put("Enabled", isEnabled(), true);
+  put("ForeColor", qulonglong(m_foreColor), qulonglong(controls::kSysWindowText));
+  put("Text", txtBox->text(), QString());
+  put("ConvertCase", m_convertCase, 0);
+  put("AcceptType", m_acceptType, int(kFreeText));
+  put("ShowSeparate", m_showSeparate, false);
+  put("MaxLength", m_maxLength, 0);
+  put("Locked", txtBox->isReadOnly(), false);
+  put("BackColor", qulonglong(m_backColor), qulonglong(controls::kWhite));
+  put("bChanged", m_bChanged, false);
+  put("IMEMode", m_imeMode, 0);
+  put("DecPlace", m_decPlace, 0);
+  put("PasswordChar", m_passwordChar, QString());
+  put("AutoTab", m_autoTab, true);
+  put("Appearance", m_appearance, 1);
+  put("Font", font().toString(), ContainerFont(this).toString());
+  put("FocusEffect", m_focusEffect, false);
+  put("FocusEffectParam", qulonglong(m_focusEffectParam), qulonglong(0xC0E0FF));
+  put("BorderStyle", m_borderStyle, 1);
+  put("TopMagin", m_topMagin, 0);
+  put("EdgeWidth", m_edgeWidth, 1);
+  put("EdgeColor", double(m_edgeColor), double(controls::kWhite));
+  put("EdgeFocus", m_edgeFocus, false);
+  put("EdgeFocusColor", double(m_edgeFocusColor), double(controls::kWhite));
+}
+
+void HCText::ReadProperties(const PropertyBag& bag) {
+  const auto get = [&bag](const char* key, const QVariant& def) {
+    for (const auto& [k, v] : bag) {
+      if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0) return v;
+    }
+    return def;
+  };
+  const auto color = [&get](const char* key, controls::OleColor def) {
+    return controls::OleColor(get(key, double(def)).toDouble());
+  };
+  // Start from a fresh control: the stored text must not meet the previous kind's formatting.
+  m_acceptType = kFreeText;
+  m_showSeparate = false;
+  m_decPlace = 0;
+  SetEnabled(get("Enabled", true).toBool());
+  SetForeColor(color("ForeColor", controls::kSysWindowText));
+  txtBox->setText(get("Text", QString()).toString());
+  m_convertCase = get("ConvertCase", 0).toInt();
+  m_acceptType = get("AcceptType", int(kFreeText)).toInt();
+  m_showSeparate = get("ShowSeparate", false).toBool();
+  m_maxLength = std::max(0, get("MaxLength", 0).toInt());
+  AlignForKind();
+  if (m_acceptType == kNumber) {
+    const QString text = txtBox->text();
+    if (text.isEmpty()) {
+      txtBox->setText(QStringLiteral("0"));
+    } else if (numfmt::ParseNumber(text)) {
+      txtBox->setText(numfmt::FormatNumber(text, 0, m_showSeparate));
+    }
+  }
+  txtBox->setReadOnly(get("Locked", false).toBool());
+  m_backColor = color("BackColor", controls::kWhite);
+  SetBoxBase(m_backColor);
+  m_bChanged = get("bChanged", false).toBool();
+  SetIMEMode(get("IMEMode", 0).toInt());
+  m_decPlace = std::max(0, get("DecPlace", 0).toInt());
+  SetPasswordChar(get("PasswordChar", QString()).toString());
+  m_autoTab = get("AutoTab", true).toBool();
+  m_appearance = get("Appearance", 1).toInt();
+  const QString fontText = get("Font", QString()).toString();
+  QFont f;
+  if (!fontText.isEmpty() && f.fromString(fontText)) setFont(f);
+  m_focusEffect = get("FocusEffect", false).toBool();
+  m_focusEffectParam = color("FocusEffectParam", 0xC0E0FF);
+  m_borderStyle = get("BorderStyle", 1).toInt();
+  txtBox->setFrame(m_borderStyle != 0);
+  m_topMagin = get("TopMagin", 0).toInt();
+  m_edgeWidth = get("EdgeWidth", 1).toInt();
+  m_edgeColor = color("EdgeColor", controls::kWhite);
+  m_edgeFocus = get("EdgeFocus", false).toBool();
+  m_edgeFocusColor = color("EdgeFocusColor", controls::kWhite);
+  SetEdge(m_edgeWidth, m_edgeColor);
 }
 
 QRect HCText::LineEdgeRect(int index) const {

@@ -8,7 +8,10 @@
 #include "controls/ControlSupport.h"
 
 #include <QLineEdit>
+#include <QList>
+#include <QPair>
 #include <QRect>
+#include <QVariant>
 #include <QWidget>
 
 class HCText : public QWidget {
@@ -36,7 +39,7 @@ class HCText : public QWidget {
   void SetText(const QString& text);
 
   int ConvertCase() const { return m_convertCase; }  // 0 none, 1 upper, 2 lower
-  void SetConvertCase(int value) { m_convertCase = value; }
+  void SetConvertCase(int value);
   int AcceptType() const { return m_acceptType; }
   // Aligns the box (numbers right) and gives an empty number field its "0"; an existing text is
   // not reformatted.
@@ -48,7 +51,7 @@ class HCText : public QWidget {
   int MaxLength() const { return m_maxLength; }
   void SetMaxLength(int bytes);
   bool Locked() const { return txtBox->isReadOnly(); }
-  void SetLocked(bool locked) { txtBox->setReadOnly(locked); }
+  void SetLocked(bool locked);
   // True once the text changed since the field last received the focus. Read-only.
   bool bChanged() const { return m_bChanged; }
   // 0 no control, 3 disabled, 8 alphanumeric, 10 Hangul; applied when the field gets the focus.
@@ -60,15 +63,15 @@ class HCText : public QWidget {
   QString PasswordChar() const { return m_passwordChar; }
   void SetPasswordChar(const QString& ch);
   bool AutoTab() const { return m_autoTab; }
-  void SetAutoTab(bool on) { m_autoTab = on; }
+  void SetAutoTab(bool on);
   int Appearance() const { return m_appearance; }  // 0 flat, 1 3-D
   void SetAppearance(int value);
   QFont Font() const { return font(); }
-  void SetFont(const QFont& f) { setFont(f); }
+  void SetFont(const QFont& f);
   bool FocusEffect() const { return m_focusEffect; }
-  void SetFocusEffect(bool on) { m_focusEffect = on; }
+  void SetFocusEffect(bool on);
   controls::OleColor FocusEffectParam() const { return m_focusEffectParam; }
-  void SetFocusEffectParam(controls::OleColor color) { m_focusEffectParam = color; }
+  void SetFocusEffectParam(controls::OleColor color);
   controls::OleColor BackColor() const { return m_backColor; }
   void SetBackColor(controls::OleColor color);
   int BorderStyle() const { return m_borderStyle; }  // 0 none, 1 single
@@ -82,9 +85,9 @@ class HCText : public QWidget {
   controls::OleColor EdgeColor() const { return m_edgeColor; }
   void SetEdgeColor(controls::OleColor color);
   bool EdgeFocus() const { return m_edgeFocus; }
-  void SetEdgeFocus(bool on) { m_edgeFocus = on; }
+  void SetEdgeFocus(bool on);
   controls::OleColor EdgeFocusColor() const { return m_edgeFocusColor; }
-  void SetEdgeFocusColor(controls::OleColor color) { m_edgeFocusColor = color; }
+  void SetEdgeFocusColor(controls::OleColor color);
 
   // "HH:MM" from 9, 14, 1425, 14.25 or 14:25; empty for other lengths, and after a message for
   // texts that are no time of day.
@@ -96,6 +99,12 @@ class HCText : public QWidget {
   QColor LineEdgeColor() const;
   // The control's own background (behind the box and the lines).
   QColor ControlBackground() const;
+
+  // What a form keeps of the control, in writing order; properties at their default are left
+  // out. Reading applies the stored values with the side effects of loading a form.
+  using PropertyBag = QList<QPair<QString, QVariant>>;
+  void WriteProperties(PropertyBag& bag) const;
+  void ReadProperties(const PropertyBag& bag);
 
   QSize sizeHint() const override;
 
@@ -110,6 +119,8 @@ class HCText : public QWidget {
   // After the field's own arrival and leaving steps.
   void GotFocus();
   void LostFocus();
+  // Every setter but SelStart reports the property it changed, for whoever keeps the form.
+  void PropertyChanged(const QString& name);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -135,6 +146,7 @@ class HCText : public QWidget {
   void SetBoxBase(controls::OleColor color);
   void SetControlBack(controls::OleColor color);
   void SetEdge(int width, controls::OleColor color);
+  void AlignForKind();
   void Relayout();
   // Writes the box text without running the change handling.
   void WriteBoxQuietly(const QString& text, int caret);

@@ -566,6 +566,52 @@ TEST_F(HCTextTest, OldSystemsHaveNoInputModeMemory) {
   EXPECT_FALSE(GetHanEngMode(F(0)->txtBox));
 }
 
+TEST_F(HCTextTest, StoredPropertiesLeaveDefaultsOutAndLoadLikeAForm) {
+  Build(2);
+  HCText* f = F(0);
+  QSignalSpy changed(f, &HCText::PropertyChanged);
+  f->SetAcceptType(HCText::kNumber);
+  f->SetShowSeparate(true);
+  f->SetMaxLength(10);
+  f->SetDecPlace(2);
+  f->SetEdgeColor(0x336699);
+  f->SetSelStart(0);
+  EXPECT_EQ(changed.size(), 5);
+  EXPECT_EQ(changed[4][0].toString(), QStringLiteral("EdgeColor"));
+
+  HCText::PropertyBag bag;
+  f->WriteProperties(bag);
+  QStringList keys;
+  for (const auto& [key, value] : bag) keys << key;
+  // Setting the kind gave the field its "0" and counted as a change.
+  EXPECT_EQ(keys, (QStringList{"Text", "AcceptType", "ShowSeparate", "MaxLength", "bChanged",
+                               "DecPlace", "EdgeColor"}));
+  EXPECT_EQ(bag.last().second, QVariant(double(0x336699)));
+
+  HCText* copy = F(1);
+  copy->ReadProperties(bag);
+  HCText::PropertyBag again;
+  copy->WriteProperties(again);
+  EXPECT_EQ(again, bag);
+  EXPECT_EQ(copy->txtBox->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+
+  // Loading formats a stored number with the whole-number pattern; the decimals come later.
+  const struct {
+    const char* text;
+    bool separators;
+    const char* box;
+  } loads[] = {{"1234567", true, "1,234,567"},
+               {"1234567", false, "1234567"},
+               {"", true, "0"},
+               {"12.7", false, "13"}};
+  for (const auto& l : loads) {
+    SCOPED_TRACE(l.text);
+    copy->ReadProperties(
+        {{"Text", QString::fromUtf8(l.text)}, {"AcceptType", 1}, {"ShowSeparate", l.separators}});
+    EXPECT_EQ(Box(copy), QString::fromUtf8(l.box));
+  }
+}
+
 class FailingContext final : public inputmode::Backend {
  public:
   bool ConversionMode(QWidget*, bool*, long* number, QString* text) override {

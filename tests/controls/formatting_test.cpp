@@ -1,6 +1,5 @@
 // The text routines behind the fields and the customer lists: telephone grouping, number
-// patterns and the key codes the fields hand to their hosts.
-#include "controls/ControlSupport.h"
+// patterns.
 #include "controls/NumberFormat.h"
 #include "controls/TelFormat.h"
 #include "support/ScriptedPrompt.h"
@@ -117,64 +116,6 @@ TEST(NumberFormat, PatternsWithAndWithoutSeparatorsAndDecimals) {
               QString::fromUtf8(c.out))
         << c.in << " / " << c.decimals;
   }
-}
-
-TEST(NumberFormat, LeadingValueDecidesZero) {
-  for (const char* zero : {"", "0", "-", "0.00", "-0", "000", " 0", "0,123", "0.0x", "abc"}) {
-    EXPECT_TRUE(numfmt::LeadingValueIsZero(QString::fromUtf8(zero))) << zero;
-  }
-  for (const char* nonZero : {"1", "0.01", "-3", "1,000", "10x"}) {
-    EXPECT_FALSE(numfmt::LeadingValueIsZero(QString::fromUtf8(nonZero))) << nonZero;
-  }
-}
-
-TEST(NumberFormat, DigitPatternsFillFromTheRight) {
-  const Case cases[] = {
-      {"1234567890", "123-456-7890"},
-      {"12345", "000-001-2345"},
-      {"0", "000-000-0000"},
-      {"12345678901", "1234-567-8901"},
-      {"abc", "abc"},
-      {"", ""},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(numfmt::FormatDigits(QString::fromUtf8(c.in), u"000-000-0000"),
-              QString::fromUtf8(c.out))
-        << c.in;
-  }
-  EXPECT_EQ(numfmt::FormatDigits(QStringLiteral("9"), u"00"), QStringLiteral("09"));
-}
-
-TEST(KeyCodes, KeysReachHostsWithTheOldCodes) {
-  const struct {
-    Qt::Key key;
-    Qt::KeyboardModifiers mods;
-    const char* text;
-    int code;
-    int ascii;
-  } cases[] = {
-      {Qt::Key_A, Qt::NoModifier, "a", 65, 'a'},
-      {Qt::Key_A, Qt::ShiftModifier, "A", 65, 'A'},
-      {Qt::Key_C, Qt::ControlModifier, "\x03", 67, 3},
-      {Qt::Key_V, Qt::ControlModifier, "\x16", 86, 22},
-      {Qt::Key_Insert, Qt::ShiftModifier, "", 45, 22},
-      {Qt::Key_Period, Qt::NoModifier, ".", 190, '.'},
-      {Qt::Key_Period, Qt::KeypadModifier, ".", 110, '.'},
-      {Qt::Key_5, Qt::KeypadModifier, "5", 101, '5'},
-      {Qt::Key_Minus, Qt::NoModifier, "-", 189, '-'},
-      {Qt::Key_Backspace, Qt::NoModifier, "\b", 8, 8},
-      {Qt::Key_Return, Qt::NoModifier, "\r", 13, 13},
-      {Qt::Key_Delete, Qt::NoModifier, "", 46, 0},
-      {Qt::Key_Down, Qt::NoModifier, "", 40, 0},
-      {Qt::Key_F5, Qt::NoModifier, "", 116, 0},
-      {Qt::Key_Hangul, Qt::NoModifier, "", 229, 0},
-  };
-  for (const auto& c : cases) {
-    const QKeyEvent e(QEvent::KeyPress, c.key, c.mods, QString::fromLatin1(c.text));
-    EXPECT_EQ(controls::VbKeyCode(e), c.code) << c.key;
-    EXPECT_EQ(controls::VbKeyAscii(e), c.ascii) << c.key;
-  }
-  EXPECT_EQ(controls::VbShift(Qt::ShiftModifier | Qt::AltModifier), 5);
 }
 
 }  // namespace

@@ -85,59 +85,49 @@ TEST_F(HCTextTest, TypedNumberKeepsItsDecimalsAndTheCaretInTheIntegerPart) {
   const struct {
     const char* step;
     Qt::Key key;
+    Qt::KeyboardModifiers mods;
     const char* text;
     int caret;
     int beeps;
   } steps[] = {
-      {"1", Qt::Key_1, "1.00", 1, 0},
-      {"2", Qt::Key_2, "12.00", 2, 0},
-      {"3", Qt::Key_3, "123.00", 3, 0},
-      {"4 inserts a separator", Qt::Key_4, "1,234.00", 5, 0},
-      {". jumps behind the point and beeps", Qt::Key_Period, "1,234.00", 6, 1},
-      {"5", Qt::Key_5, "1,234.50", 7, 1},
-      {"6", Qt::Key_6, "1,234.56", 8, 1},
-      {"third decimal is dropped", Qt::Key_7, "1,234.56", 8, 1},
+      {"1", Qt::Key_1, {}, "1.00", 1, 0},
+      {"2", Qt::Key_2, {}, "12.00", 2, 0},
+      {"3", Qt::Key_3, {}, "123.00", 3, 0},
+      {"4 inserts a separator", Qt::Key_4, {}, "1,234.00", 5, 0},
+      {"keypad . jumps behind the point, beeps", Qt::Key_Period, Qt::KeypadModifier, "1,234.00", 6,
+       1},
+      {"5", Qt::Key_5, {}, "1,234.50", 7, 1},
+      {". jumps back behind the point, beeps", Qt::Key_Period, {}, "1,234.50", 6, 2},
+      {"6 pushes the last decimal out", Qt::Key_6, {}, "1,234.65", 7, 2},
+      {"7", Qt::Key_7, {}, "1,234.67", 8, 2},
+      {"third decimal is dropped", Qt::Key_8, {}, "1,234.67", 8, 2},
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.step);
-    QTest::keyClick(f->txtBox, s.key);
+    QTest::keyClick(f->txtBox, s.key, s.mods);
     EXPECT_EQ(Box(f), QString::fromUtf8(s.text));
     EXPECT_EQ(Caret(f), s.caret);
     EXPECT_EQ(g_beeps, s.beeps);
   }
-  EXPECT_EQ(f->Text(), QStringLiteral("1234.56"));
+  EXPECT_EQ(f->Text(), QStringLiteral("1234.67"));
 
   // Neither Backspace behind the point nor Delete in front of it removes it.
   f->SetSelStart(6);
   QTest::keyClick(f->txtBox, Qt::Key_Backspace);
-  EXPECT_EQ(Box(f), QStringLiteral("1,234.56"));
+  EXPECT_EQ(Box(f), QStringLiteral("1,234.67"));
   f->SetSelStart(5);
   QTest::keyClick(f->txtBox, Qt::Key_Delete);
-  EXPECT_EQ(Box(f), QStringLiteral("1,234.56"));
-  EXPECT_EQ(g_beeps, 1);
+  EXPECT_EQ(Box(f), QStringLiteral("1,234.67"));
+  EXPECT_EQ(g_beeps, 2);
 
   // Elsewhere they work, and the separators follow.
   f->SetSelStart(5);
   QTest::keyClick(f->txtBox, Qt::Key_Backspace);
-  EXPECT_EQ(Box(f), QStringLiteral("123.56"));
+  EXPECT_EQ(Box(f), QStringLiteral("123.67"));
   EXPECT_EQ(Caret(f), 3);
   f->SetSelStart(5);
   QTest::keyClick(f->txtBox, Qt::Key_Delete);  // the decimals are filled up again
-  EXPECT_EQ(Box(f), QStringLiteral("123.50"));
-}
-
-TEST_F(HCTextTest, KeypadPointAlsoJumpsAndTypingInTheDecimalsOverwritesTheirEnd) {
-  Build();
-  HCText* f = F(0);
-  NumberField(f, 2, true);
-  f->SetText(QStringLiteral("7"));
-  EXPECT_EQ(Box(f), QStringLiteral("7.00"));
-  Focus(f);
-  QTest::keyClick(f->txtBox, Qt::Key_Period, Qt::KeypadModifier);
-  EXPECT_EQ(Caret(f), 2);
-  QTest::keyClicks(f->txtBox, QStringLiteral("99"));
-  EXPECT_EQ(Box(f), QStringLiteral("7.99"));
-  EXPECT_EQ(g_beeps, 1);
+  EXPECT_EQ(Box(f), QStringLiteral("123.60"));
 }
 
 TEST_F(HCTextTest, MinusGoesInFrontWhereverItIsTyped) {

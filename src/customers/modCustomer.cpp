@@ -1,7 +1,33 @@
 #include "customers/modCustomer.h"
 
+#include "app/AppState.h"
+#include "controls/HCText.h"
+#include "controls/LabelPanel.h"
+#include "platform/Prompt.h"
+
 #include <QApplication>
 #include <QWidget>
+
+bool IsEmptyField(HCText* field, const QString& label, bool zeroIsEmpty) {
+  const QString text = field->Text();
+  if (!text.isEmpty() && !(zeroIsEmpty && text == QLatin1String("0"))) return false;
+  MsgInfo(label.isEmpty()
+              ? QStringLiteral("필수 입력사항을 입력하지 않았습니다.")
+              : QStringLiteral("[") + label + QStringLiteral("]은(는) 필수 입력 사항입니다."),
+          QStringLiteral("필수입력"));
+  SafeSetFocus(field->txtBox);
+  return true;
+}
+
+void DecorateForm(QWidget* form, bool setIcon) {
+  if (setIcon) form->setWindowIcon(QApplication::windowIcon());
+  if (!StylingEnabled()) return;
+  for (LabelPanel* panel : form->findChildren<LabelPanel*>()) {
+    if (panel->BackColor() != LabelPanel::kDesignBack) continue;
+    panel->SetBackColor(16048844);
+    panel->SetForeColor(panel->Caption().startsWith(u'*') ? 9844483 : 0);
+  }
+}
 
 void SafeSetFocus(QWidget* control) {
   if (control && control->isVisible() && control->isEnabled()) control->setFocus();

@@ -576,11 +576,13 @@ void HCText::BoxInputMethod(QInputMethodEvent* event) {
   }
   if (accepted == commit) {
     box->BaseInputMethod(event);
-    return;
+  } else {
+    QInputMethodEvent changed(event->preeditString(), event->attributes());
+    changed.setCommitString(accepted, event->replacementStart(), event->replacementLength());
+    box->BaseInputMethod(&changed);
   }
-  QInputMethodEvent changed(event->preeditString(), event->attributes());
-  changed.setCommitString(accepted, event->replacementStart(), event->replacementLength());
-  box->BaseInputMethod(&changed);
+  // Composed syllables come without key releases here; cut as the release would have.
+  if (m_maxLength > 0 && !txtBox->text().isEmpty()) CutToMaxLength();
 }
 
 void HCText::RememberInputMode() { m_rememberedHangul = GetHanEngMode(txtBox); }

@@ -134,6 +134,38 @@ std::optional<double> ParseNumber(const QString& text) {
   return v;
 }
 
+// The plain numbers a recordset hands over ("-1234", "12.5") are read without conversions and kept
+// as they are; anything else (separators, blanks, exponents, leading zeros) returns false and goes
+// the careful way.
+bool QuickNumber(QStringView s, int maxPlaces, double& out) {
+  static const double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+  const qsizetype n = s.size();
+  if (n == 0 || n > 17) return false;
+  qsizetype i = 0;
+  const bool negative = s[0] == u'-';
+  if (negative) ++i;
+  auto digit = [&](qsizetype k) { return k < n && s[k] >= u'0' && s[k] <= u'9'; };
+  if (!digit(i)) return false;
+  if (s[i] == u'0' && (digit(i + 1) || (negative && i + 1 == n))) return false;
+  long long whole = 0;
+  int digits = 0;
+  for (; digit(i); ++i, ++digits) whole = whole * 10 + (s[i].unicode() - u'0');
+  if (digits > 15) return false;
+  double v = double(whole);
+  if (i < n) {
+    if (s[i] != u'.') return false;
+    ++i;
+    long long fraction = 0;
+    int places = 0;
+    for (; digit(i); ++i, ++places) fraction = fraction * 10 + (s[i].unicode() - u'0');
+    if (i != n || places == 0 || places > maxPlaces || places > 10 || s[n - 1] == u'0')
+      return false;
+    v += double(fraction) / kPow10[places];
+  }
+  out = negative ? -v : v;
+  return true;
+}
+
 double RoundTo(double v, int places) {
   const double f = std::pow(10.0, places);
   return std::round(v * f) / f;
@@ -1104,8 +1136,13 @@ void SpreadGrid::SetText(int col, int row, const QString& text) {
   if (cell->extra && cell->extra->formula) return;  // a formula cell shows its result
   if (d->cellTypeAt(col, row) == CellTypeNumber && !text.isEmpty()) {
     const Style s = d->resolve(col, row);
-    std::optional<double> v = ParseNumber(text);
-    cell->text = v ? PlainNumber(std::clamp(*v, s.minValue, s.maxValue), s.decPlaces) : QString();
+    double quick = 0;
+    if (QuickNumber(text, s.decPlaces, quick) && quick >= s.minValue && quick <= s.maxValue) {
+      cell->text = text;
+    } else {
+      const std::optional<double> v = ParseNumber(text);
+      cell->text = v ? PlainNumber(std::clamp(*v, s.minValue, s.maxValue), s.decPlaces) : QString();
+    }
   } else {
     cell->text = text;
   }

@@ -420,6 +420,25 @@ TEST_F(HCTextTest, HostKeyPressCanReplaceOrCancelACharacter) {
   EXPECT_EQ(Box(f), QStringLiteral("a!b"));
 }
 
+TEST_F(HCTextTest, LockedFieldTakesNoTypingButReportsClicks) {
+  Build();
+  HCText* f = F(0);
+  f->SetText(QStringLiteral("abc"));
+  f->SetLocked(true);
+  QSignalSpy clicks(f, &HCText::Click);
+  QSignalSpy doubleClicks(f, &HCText::DblClick);
+  QTest::mouseClick(f->txtBox, Qt::LeftButton);
+  EXPECT_TRUE(f->txtBox->hasFocus());
+  EXPECT_EQ(clicks.size(), 1);
+  QTest::keyClicks(f->txtBox, QStringLiteral("xy"));
+  QTest::keyClick(f->txtBox, Qt::Key_Backspace);
+  EXPECT_EQ(Box(f), QStringLiteral("abc"));
+  QTest::mouseDClick(f->txtBox, Qt::LeftButton);
+  EXPECT_EQ(doubleClicks.size(), 1);
+  QTest::keyClick(f->txtBox, Qt::Key_Return);
+  EXPECT_TRUE(F(1)->txtBox->hasFocus());
+}
+
 TEST_F(HCTextTest, EnterAndArrowsMoveTheFocus) {
   Build();
   QSignalSpy enterSeen(F(0), &HCText::KeyDown);

@@ -1,0 +1,274 @@
+#include "customers/fBFill_Save.h"
+
+#include "app/AppState.h"
+#include "app/Hoverlet.h"
+#include "controls/HCText.h"
+#include "controls/LabelPanel.h"
+#include "customers/AccessRules.h"
+#include "customers/ChargeRules.h"
+#include "customers/modCustomer.h"
+#include "db/modMySQL_Func.h"
+#include "platform/Clock.h"
+#include "platform/Prompt.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+
+namespace {
+const QString kNothingSaved = QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다.");
+QString Quoted(const QString& value) {
+  return QLatin1Char('\'') + DBEscape(value) + QLatin1Char('\'');
+}
+}  // namespace
+
+fBFill_Save::fBFill_Save(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("fBFill_Save"));
+  setWindowTitle(QStringLiteral("문자충전"));
+
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(2);
+  int row = 0;
+  const auto addRow = [&](const char* caption, QWidget* field, QWidget* extra = nullptr) {
+    auto* label = new LabelPanel(QString::fromUtf8(caption), this);
+    label->setFixedWidth(90);
+    grid->addWidget(label, row, 0);
+    if (extra) {
+      auto* box = new QHBoxLayout;
+      box->addWidget(field, 1);
+      box->addWidget(extra);
+      grid->addLayout(box, row, 1);
+    } else {
+      grid->addWidget(field, row, 1);
+    }
+    ++row;
+  };
+  const auto makeField = [this](int index, int maxLength) {
+    auto* f = new HCText(this);
+    f->setObjectName(QStringLiteral("htField%1").arg(index));
+    f->SetMaxLength(maxLength);
+    htField[static_cast<std::size_t>(index)] = f;
+    return f;
+  };
+
+  addRow("*고 객 ID", makeField(0, 15));
+  addRow("*등 록 자", makeField(1, 20));
+  mtDate = new QLineEdit(this);
+  mtDate->setObjectName(QStringLiteral("mtDate"));
+  mtDate->setReadOnly(true);
+  addRow(" 등 록 일", mtDate);
+  addRow(" 등록시간", makeField(2, 8));
+  cmbMoney = new QComboBox(this);
+  cmbMoney->setObjectName(QStringLiteral("cmbMoney"));
+  cmbMoney->setEditable(true);
+  cmbMoney->setInsertPolicy(QComboBox::NoInsert);
+  cmbMoney->addItems({QStringLiteral("16,500"), QStringLiteral("27,500"), QStringLiteral("33,000"),
+                      QStringLiteral("52,800"), QStringLiteral("55,000"), QStringLiteral("75,900"),
+                      QStringLiteral("96,800"), QStringLiteral("110,000"),
+                      QStringLiteral("115,500"), QStringLiteral("220,000")});
+  lblUnit = new QLabel(this);
+  lblUnit->setObjectName(QStringLiteral("lblUnit"));
+  addRow(" 입 금 액", cmbMoney, lblUnit);
+  HCText* count = makeField(3, 10);
+  count->SetAcceptType(HCText::kNumber);
+  count->SetShowSeparate(true);
+  addRow(" 등록건수", count);
+  addRow(" 메    모", makeField(4, 100));
+
+  btnSave = new QPushButton(QStringLiteral("저장 F2"), this);
+  btnSave->setObjectName(QStringLiteral("btnSave"));
+  btnClose = new QPushButton(QStringLiteral("닫기(&C)"), this);
+  btnClose->setObjectName(QStringLiteral("btnClose"));
+  auto* lblInfo = new QLabel(QStringLiteral(" *는 필수입력"), this);
+  lblInfo->setObjectName(QStringLiteral("lblInfo"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(lblInfo);
+  buttons->addStretch();
+  buttons->addWidget(btnSave);
+  buttons->addWidget(btnClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addLayout(buttons);
+  resize(380, sizeHint().height());
+
+  DecorateForm(this, true);
+  m_mode = 1;
+  for (int i : {0, 1, 2}) htField[static_cast<std::size_t>(i)]->SetLocked(true);
+  htField[3]->SetLocked(true);  // computed from the amount
+  ClearFields();
+
+  // The box keeps the focus for its edit line: its own events are the ones to watch.
+  cmbMoney->installEventFilter(this);
+  connect(cmbMoney, qOverload<int>(&QComboBox::activated), this, [this] {
+    // A choice from the list moves on, which runs the count like leaving the box.
+    if (isVisible()) focusNextChild();
+    cmbMoney_LostFocus();
+  });
+  connect(btnSave, &QPushButton::clicked, this, &fBFill_Save::btnSave_Click);
+  connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+  auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
+  connect(f2, &QShortcut::activated, this, [this] {
+    btnSave->setFocus();
+    cmbMoney_LostFocus();
+    btnSave_Click();
+  });
+}
+
+void fBFill_Save::ClearFields() {
+  for (HCText* f : htField)
+    f->SetText(f->AcceptType() == HCText::kNumber ? QStringLiteral("0") : QString());
+  htField[3]->SetText(QString());
+  cmbMoney->setCurrentIndex(-1);
+  cmbMoney->setEditText(QString());
+  lblUnit->setText(QStringLiteral("(24.2원)"));
+  const QDateTime now = clock_::LocalNow();
+  mtDate->setText(now.toString(QStringLiteral("yyyy-MM-dd")));
+  htField[2]->SetText(now.toString(QStringLiteral("HH:mm:ss")));
+}
+
+void fBFill_Save::SetFormMode(const QString& sCid, int Mode, QWidget* frm, int iCode) {
+  m_accessChecked = false;
+  m_mode = Mode;
+  if (frm) m_owner = frm;
+  if (m_mode == 1) {
+    setWindowTitle(QStringLiteral("등록 - 『신규등록』"));
+    htField[0]->SetText(sCid);
+    htField[1]->SetText(CurrentStaff().userName);
+    htField[1]->setProperty("Tag", CurrentStaff().userId);
+    return;
+  }
+  setWindowTitle(QStringLiteral("등록 - 『수정』"));
+  m_code = iCode;
+  RecordsetPtr rs;
+  DBOpenRecordset(rs, QStringLiteral("SELECT f.code, f.reguser, f.userid, f.regtime, f.regtype") +
+                          QStringLiteral(", f.casecnt, f.casemoney, f.bigo") +
+                          QStringLiteral(" FROM ") + QStringLiteral("smsfill") +
+                          QStringLiteral(" AS f") + QStringLiteral(" WHERE f.code = ") +
+                          QString::number(iCode));
+  if (rs && !rs->Eof()) {
+    const QString regtime = rs->Fields(QStringLiteral("regtime"));
+    // The registering staff's ID stands in the staff field, so a shown charge reads complete.
+    htField[1]->setProperty("Tag", rs->Fields(QStringLiteral("reguser")));
+    htField[1]->SetText(rs->Fields(QStringLiteral("reguser")));
+    htField[0]->SetText(rs->Fields(QStringLiteral("userid")));
+    mtDate->setText(ParseDateTime14(regtime, 0).toString(QStringLiteral("yyyy-MM-dd")));
+    htField[2]->SetText(ParseDateTime14(regtime, 1).toString(QStringLiteral("HH:mm:ss")));
+    htField[3]->SetText(rs->Fields(QStringLiteral("casecnt")));
+    cmbMoney->setEditText(rs->Fields(QStringLiteral("casemoney")));
+    htField[4]->SetText(rs->Fields(QStringLiteral("bigo")));
+    SafeSetFocus(htField[0]->txtBox);
+  }
+  DBCloseRecordset(rs);
+}
+
+void fBFill_Save::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!m_accessChecked) QTimer::singleShot(0, this, &fBFill_Save::CheckAccess);
+}
+
+void fBFill_Save::CheckAccess() {
+  if (m_accessChecked) return;
+  m_accessChecked = true;
+  if (IsChargeStaff(CurrentStaff().userId)) return;
+  // The server's date decides; MySQL counts Sunday 1 to Saturday 7.
+  if (DBGetValue(QStringLiteral("SELECT DAYOFWEEK(CURDATE())")).toInt() != 7) {
+    MsgBox(QStringLiteral("충전 권한이 없습니다."), MsgButtons::Ok, MsgIcon::None);
+    reject();
+  }
+}
+
+bool fBFill_Save::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == cmbMoney) {
+    if (event->type() == QEvent::FocusOut) {
+      cmbMoney_LostFocus();
+    } else if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        focusNextChild();
+        return true;
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void fBFill_Save::cmbMoney_LostFocus() {
+  const QString formatted = FormatAmount(cmbMoney->currentText());
+  if (formatted != cmbMoney->currentText()) cmbMoney->setEditText(formatted);
+  const std::int64_t milli = ParseAmountMilli(formatted).value_or(0);
+  lblUnit->setText(QStringLiteral("(") + UnitPriceText(UnitPriceTenths(milli)) +
+                   QStringLiteral("원)"));
+  htField[3]->SetText(QString::number(MessageCount(milli)));
+}
+
+void fBFill_Save::btnSave_Click() {
+  if (IsEmptyField(htField[0], QStringLiteral("고객ID"), false)) return;
+  if (IsEmptyField(htField[1], QStringLiteral("등록자"), false)) return;
+  if (cmbMoney->currentText().isEmpty()) {
+    MsgInfo(QStringLiteral("입금액이 입력되지 않았습니다."));
+    SafeSetFocus(cmbMoney);
+    return;
+  }
+  if (IsEmptyField(htField[3], QStringLiteral("등록건수"), true)) return;
+  if (m_mode == 2) {
+    MsgInfo(QStringLiteral("수정은 안됩니다. 개발팀으로 연락주세요."));
+    return;
+  }
+
+  const QString reguser = htField[1]->property("Tag").toString();  // escaped at the login
+  const QString userid = htField[0]->Text();
+  const std::int64_t count = htField[3]->Text().remove(u',').toLongLong();
+  const std::int64_t milli = ParseAmountMilli(FormatAmount(cmbMoney->currentText())).value_or(0);
+  const std::int64_t money = (milli < 0 ? milli - 500 : milli + 500) / 1000;
+
+  const QString insert =
+      QStringLiteral("INSERT INTO ") + QStringLiteral("smsfill") +
+      QStringLiteral(" (reguser, userid, regtime, regtype, casecnt, casemoney, bigo") +
+      QStringLiteral(") VALUES (") + QStringLiteral(" '") + reguser + QStringLiteral("'") +
+      QStringLiteral(", ") + Quoted(userid) + QStringLiteral(", ") + QStringLiteral("NOW()+0") +
+      QStringLiteral(", ") + QStringLiteral("0") + QStringLiteral(", ") + QString::number(count) +
+      QStringLiteral(", ") + QString::number(money) + QStringLiteral(", ") +
+      Quoted(htField[4]->Text()) + QStringLiteral(")");
+  if (DBExecute(insert, false) < 1) {
+    MsgInfo(kNothingSaved);
+    return;
+  }
+  m_code = DBInsertId();
+
+  const int raised =
+      DBExecute(QStringLiteral("UPDATE smsuser SET restcnt = restcnt + ") + QString::number(count) +
+                    QStringLiteral(" WHERE userid = ") + Quoted(userid),
+                false);
+  if (raised != 1) {
+    // The two statements are not one transaction: take the charge back out. Where several
+    // accounts share the ID, each was raised and is lowered again first.
+    if (raised > 1) {
+      DBExecute(QStringLiteral("UPDATE smsuser SET restcnt = restcnt - ") + QString::number(count) +
+                    QStringLiteral(" WHERE userid = ") + Quoted(userid),
+                false);
+    }
+    const int removed = DBExecute(QStringLiteral("DELETE FROM ") + QStringLiteral("smsfill") +
+                                      QStringLiteral(" WHERE code = ") + QString::number(m_code),
+                                  false);
+    if (removed >= 1) {
+      MsgInfo(
+          QStringLiteral("데이터 처리중 문제가 발생하였습니다. 다시 처리하여 주시기 바랍니다."));
+    } else {
+      // The charge row stays without its balance change: say exactly what to check.
+      MsgInfo(QStringLiteral("충전 내역(코드 %1)은 저장되었지만 잔여 건수에 반영되지 않았고, "
+                             "저장된 충전 내역을 되돌리지도 못했습니다.\n\n"
+                             "다시 충전하지 말고 충전 코드 %1을 관리자에게 알려 주세요.")
+                  .arg(m_code));
+    }
+    return;
+  }
+  ShowHoverlet(QStringLiteral("자료가 저장되었습니다."), 500);
+  accept();
+}

@@ -1126,6 +1126,19 @@ int SpreadGrid::DataColCnt() const {
 }
 
 void SpreadGrid::SetText(int col, int row, const QString& text) {
+  if (col == -1 || row == -1) {
+    // A whole column, row or sheet: written quietly and announced once.
+    const int c1 = col == -1 ? 1 : col, c2 = col == -1 ? MaxCols() : col;
+    const int r1 = row == -1 ? 1 : row, r2 = row == -1 ? MaxRows() : row;
+    if (c1 < 1 || c2 > MaxCols() || r1 < 1 || r2 > MaxRows()) return;
+    const bool was = d->redraw;
+    d->redraw = false;
+    for (int c = c1; c <= c2; ++c)
+      for (int r = r1; r <= r2; ++r) SetText(c, r, text);
+    d->redraw = was;
+    if (was) d->flush();
+    return;
+  }
   Cell* cell = d->cellAt(col, row);
   if (!cell) return;
   if (row < 1 || col < 1) {

@@ -61,6 +61,7 @@ class SpreadGrid : public QWidget {
 
   // Text and values. A number cell's GetText is the formatted text ("1,234"), Value the plain
   // number ("1234"); other cells give back exactly what SetText stored.
+  // -1 writes a whole column, row or sheet.
   void SetText(int col, int row, const QString& text);
   QString GetText(int col, int row) const;
   QString Value(int col, int row) const;

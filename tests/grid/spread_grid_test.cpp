@@ -115,6 +115,18 @@ TEST(SpreadGrid, NumberCellsShowSeparatorsAndValueIsThePlainNumber) {
       {"", 0, "", "", false},
       {"5000000000000", 0, "999,999,999,999", "999999999999", false},  // held at the maximum
       {"-5000000000000", 0, "-999,999,999,999", "-999999999999", true},
+      // Texts the quick path must hand over to the careful one.
+      {"007", 0, "7", "7", false},
+      {"-0", 0, "0", "0", false},
+      {"12.50", 2, "12.50", "12.5", false},
+      {"1.234", 2, "1.23", "1.23", false},
+      {"0.5", 0, "1", "1", false},
+      {"+5", 0, "5", "5", false},
+      {"1e3", 0, "1,000", "1000", false},
+      {".5", 2, "0.50", "0.5", false},
+      {"12.5", 2, "12.50", "12.5", false},
+      {"-12.05", 2, "-12.05", "-12.05", true},
+      {"1234567890123456", 0, "999,999,999,999", "999999999999", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
@@ -514,6 +526,44 @@ TEST(SpreadGrid, HeaderClickSortsStablyWithNotificationsAround) {
   QTest::mouseClick(f.grid.ColHeaderArea(), Qt::LeftButton, {}, f.grid.ColHeaderRect(1).center());
   EXPECT_EQ(events.size(), 4);
   EXPECT_EQ(f.Column(1), (QStringList{"a", "d", "b", "e", "f", "c"}));
+}
+
+TEST(SpreadGrid, RelativeFormulasTravelWithTheirRows) {
+  Fixture f(3, 3);
+  const char* v[] = {"5", "1", "3"};
+  for (int r = 1; r <= 3; ++r) {
+    f.grid.SetText(1, r, v[r - 1]);
+    f.grid.SetFormula(2, r, "RC1*2");
+  }
+  f.grid.SetFormula(3, 1, "SUM(R1C2:R3C2)");
+  QSignalSpy spy(&f.grid, &SpreadGrid::Change);
+  f.grid.Sort(1, true);
+  EXPECT_EQ(f.Column(1), (QStringList{"1", "3", "5"}));
+  EXPECT_EQ(f.Column(2), (QStringList{"2", "6", "10"}));
+  // The sum sat in the row of "5", and went along with it; its value did not move.
+  EXPECT_EQ(f.Column(3), (QStringList{"", "", "18"}));
+  EXPECT_EQ(f.grid.Formula(3, 3), "SUM(R1C2:R3C2)");
+  EXPECT_EQ(spy.count(), 0);
+}
+
+TEST(SpreadGrid, DraggingAColumnBorderStoresTheWidthAndNotifies) {
+  Fixture f(3, 3, true);
+  f.grid.SetColWidth(1, 10);
+  QSignalSpy spy(&f.grid, &SpreadGrid::ColWidthChange);
+  const QRect h = f.grid.ColHeaderRect(1);
+  const QPoint edge(h.right(), h.center().y());
+  QTest::mousePress(f.grid.ColHeaderArea(), Qt::LeftButton, {}, edge);
+  QTest::mouseMove(f.grid.ColHeaderArea(), edge + QPoint(60, 0));
+  QTest::mouseRelease(f.grid.ColHeaderArea(), Qt::LeftButton, {}, edge + QPoint(60, 0));
+  ASSERT_GE(spy.count(), 1);
+  EXPECT_EQ(spy.last(), (QVariantList{1, 1}));
+  const double dragged = f.grid.ColWidth(1);
+  EXPECT_GT(dragged, 15);
+  EXPECT_EQ(f.grid.ColWidthPixels(1), h.width() + 60);
+  // What a layout file stores from this comes back as the same width on screen.
+  f.grid.SetColWidth(1, 10);
+  f.grid.SetColWidth(1, dragged);
+  EXPECT_EQ(f.grid.ColHeaderRect(1).width(), h.width() + 60);
 }
 
 TEST(SpreadGrid, SortHandlerMayTakeTheTotalRowOutAndPutItBack) {

@@ -1,5 +1,7 @@
 #include "grid/SpreadFormula.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -160,7 +162,8 @@ class FormulaParser {
     if (paren < m_s.size() && m_s[paren] == u'(') {
       Node n;
       n.kind = Node::Func;
-      n.func = FuncByName(m_s.mid(m_pos, end - m_pos));
+      n.name = m_s.mid(m_pos, end - m_pos);
+      n.func = FuncByName(n.name);
       if (n.func == 0) return -1;
       m_pos = paren + 1;
       if (!eat(u')')) {
@@ -301,6 +304,125 @@ void Formula::ForEachBlock(int ownCol, int ownRow,
       visit(std::min(c1, c2), std::min(r1, r2), std::max(c1, c2), std::max(r1, r2));
     }
   }
+}
+
+namespace {
+
+// Where line t lies after the change; nullopt when it was deleted.
+std::optional<int> MapLine(int t, int at, int count) {
+  if (count > 0) return t >= at ? t + count : t;
+  const int gone = -count;
+  if (t < at) return t;
+  if (t >= at + gone) return t - gone;
+  return std::nullopt;
+}
+
+// end: the part is the far end of a block, which shrinks onto the lines that are left.
+bool ShiftPart(RefPart& p, int at, int count, int ownBefore, int ownAfter, bool end,
+               bool& changed) {
+  if (p.broken) return true;
+  const int target = p.relative ? ownBefore + p.value : p.value;
+  std::optional<int> moved = MapLine(target, at, count);
+  if (!moved) {
+    if (end) return false;  // decided together with the block's other end
+    moved = at;
+  }
+  const int value = p.relative ? *moved - ownAfter : *moved;
+  if (value != p.value) {
+    p.value = value;
+    changed = true;
+  }
+  return true;
+}
+
+QString PartText(QChar axis, const RefPart& p) {
+  if (p.relative)
+    return p.value == 0 ? QString(axis) : QStringLiteral("%1[%2]").arg(axis).arg(p.value);
+  return QStringLiteral("%1%2").arg(axis).arg(p.value);
+}
+
+QString RefText(const CellRef& r) {
+  if (r.row.broken || r.col.broken) return QStringLiteral("#REF!");
+  return PartText(u'R', r.row) + PartText(u'C', r.col);
+}
+
+}  // namespace
+
+std::shared_ptr<const Formula> Formula::Shifted(bool rows, int at, int count, int ownBefore,
+                                                int ownAfter) const {
+  auto copy = std::make_shared<Formula>(*this);
+  bool changed = false;
+  for (Node& n : copy->m_nodes) {
+    if (n.kind != Node::Ref && n.kind != Node::Range) continue;
+    RefPart& a = rows ? n.a.row : n.a.col;
+    if (n.kind == Node::Ref) {
+      if (!ShiftPart(a, at, count, ownBefore, ownAfter, true, changed)) a.broken = changed = true;
+      continue;
+    }
+    RefPart& b = rows ? n.b.row : n.b.col;
+    // A block keeps whatever of it survives; with nothing left it is broken.
+    const int firstBefore = a.relative ? ownBefore + a.value : a.value;
+    const int lastBefore = b.relative ? ownBefore + b.value : b.value;
+    const int lo = std::min(firstBefore, lastBefore), hi = std::max(firstBefore, lastBefore);
+    if (count < 0 && lo >= at && hi < at - count) {
+      a.broken = b.broken = changed = true;
+      continue;
+    }
+    RefPart& first = firstBefore <= lastBefore ? a : b;
+    RefPart& last = firstBefore <= lastBefore ? b : a;
+    ShiftPart(first, at, count, ownBefore, ownAfter, false, changed);
+    if (!ShiftPart(last, at, count, ownBefore, ownAfter, true, changed)) {
+      const int value = last.relative ? (at - 1) - ownAfter : at - 1;
+      if (value != last.value) {
+        last.value = value;
+        changed = true;
+      }
+    }
+  }
+  return changed ? copy : nullptr;
+}
+
+QString Formula::Text() const { return m_root < 0 ? QString() : NodeText(m_root); }
+
+QString Formula::NodeText(int index) const {
+  const Node& n = m_nodes[size_t(index)];
+  auto wrapped = [this](int child) {
+    const Node::Kind k = m_nodes[size_t(child)].kind;
+    const QString t = NodeText(child);
+    return k == Node::Add || k == Node::Sub || k == Node::Mul || k == Node::Div
+               ? QStringLiteral("(") + t + QStringLiteral(")")
+               : t;
+  };
+  switch (n.kind) {
+    case Node::Number:
+      return QString::number(n.number, 'g', 15);
+    case Node::Ref:
+      return RefText(n.a);
+    case Node::Range:
+      return RefText(n.a) + QStringLiteral(":") + RefText(n.b);
+    case Node::Neg:
+      return QStringLiteral("-") + wrapped(n.lhs);
+    case Node::Add:
+    case Node::Sub: {
+      const Node::Kind rk = m_nodes[size_t(n.rhs)].kind;
+      const QString rhs = rk == Node::Add || rk == Node::Sub ? wrapped(n.rhs) : NodeText(n.rhs);
+      return NodeText(n.lhs) + (n.kind == Node::Add ? QStringLiteral("+") : QStringLiteral("-")) +
+             rhs;
+    }
+    case Node::Mul:
+    case Node::Div: {
+      const Node::Kind lk = m_nodes[size_t(n.lhs)].kind;
+      const QString lhs = lk == Node::Add || lk == Node::Sub ? wrapped(n.lhs) : NodeText(n.lhs);
+      return lhs + (n.kind == Node::Mul ? QStringLiteral("*") : QStringLiteral("/")) +
+             wrapped(n.rhs);
+    }
+    case Node::Func: {
+      QStringList args;
+      for (int a : n.args) args << NodeText(a);
+      return n.name + QStringLiteral("(") + args.join(u',') + QStringLiteral(")");
+    }
+  }
+  return QString();
 }
 
 bool Formula::Reads(int ownCol, int ownRow, int col, int row) const {

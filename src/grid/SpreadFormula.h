@@ -16,7 +16,8 @@ namespace spread {
 struct RefPart {
   int value = 0;
   bool relative = false;
-  int Resolve(int own) const { return relative ? own + value : value; }
+  bool broken = false;  // pointed into deleted lines
+  int Resolve(int own) const { return broken ? 0 : relative ? own + value : value; }
 };
 
 struct CellRef {
@@ -42,17 +43,28 @@ class Formula {
 
   bool Reads(int ownCol, int ownRow, int col, int row) const;
 
+  // After rows (or columns, when !rows) were inserted before `at` (count > 0) or the lines
+  // at .. at - count - 1 deleted (count < 0), with the formula's own line moved from ownBefore to
+  // ownAfter: the same formula pointing at the same cells, or nullptr when nothing changes.
+  // A reference into deleted lines becomes #REF! and evaluates as an error.
+  std::shared_ptr<const Formula> Shifted(bool rows, int at, int count, int ownBefore,
+                                         int ownAfter) const;
+  // The formula in R1C1 text, as it reads after a shift.
+  QString Text() const;
+
   struct Node {
     enum Kind { Number, Ref, Range, Neg, Add, Sub, Mul, Div, Func } kind = Number;
     double number = 0;
     CellRef a, b;
     int lhs = -1, rhs = -1;
     int func = 0;
+    QString name;  // of the function, as written
     std::vector<int> args;
   };
 
  private:
   std::optional<double> Eval(int node, int ownCol, int ownRow, const Lookup& lookup) const;
+  QString NodeText(int node) const;
   std::vector<Node> m_nodes;
   int m_root = -1;
   friend class FormulaParser;

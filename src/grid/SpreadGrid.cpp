@@ -409,6 +409,20 @@ struct SpreadGrid::Impl {
   void removeRowsRaw(int pos, int n);
   void insertColsRaw(int pos, int n);
   void removeColsRaw(int pos, int n);
+  // References follow the cells they point at when lines are inserted or deleted.
+  void shiftFormulas(bool byRows, int at, int count) {
+    registryStale = true;
+    if (formulaCount == 0) return;
+    for (const auto& [c, r] : formulaCells()) {
+      CellExtra& x = *cols[size_t(c)].cells[size_t(r - 1)].extra;
+      const int after = byRows ? r : c;
+      const int before = after >= at + std::max(count, 0) ? after - count : after;
+      if (auto moved = x.formula->Shifted(byRows, at, count, before, after)) {
+        x.formula = std::move(moved);
+        x.formulaText = x.formula->Text();
+      }
+    }
+  }
   void structureChanged() {
     registryStale = true;
     if (formulaCount > 0) {
@@ -1395,6 +1409,7 @@ void SpreadGrid::InsertRows(int row, int count) {
   d->model->beginRemoveRows(QModelIndex(), max, max + count - 1);
   d->removeRowsRaw(max, count);
   d->model->endRemoveRows();
+  d->shiftFormulas(true, row, count);
   d->structureChanged();
 }
 
@@ -1408,6 +1423,7 @@ void SpreadGrid::DeleteRows(int row, int count) {
   d->model->beginInsertRows(QModelIndex(), max - count, max - 1);
   d->insertRowsRaw(max - count, count);
   d->model->endInsertRows();
+  d->shiftFormulas(true, row, -count);
   d->structureChanged();
 }
 
@@ -1422,6 +1438,7 @@ void SpreadGrid::InsertCols(int col, int count) {
   d->removeColsRaw(max + 1, count);
   d->model->endRemoveColumns();
   d->applyAllColumns();
+  d->shiftFormulas(false, col, count);
   d->structureChanged();
 }
 
@@ -1436,6 +1453,7 @@ void SpreadGrid::DeleteCols(int col, int count) {
   d->insertColsRaw(max - count + 1, count);
   d->model->endInsertColumns();
   d->applyAllColumns();
+  d->shiftFormulas(false, col, -count);
   d->structureChanged();
 }
 

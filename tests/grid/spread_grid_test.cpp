@@ -182,6 +182,42 @@ TEST(SpreadGrid, FormulasEvaluateInR1C1Style) {
   }
 }
 
+TEST(SpreadGrid, ReferencesFollowInsertedAndDeletedLines) {
+  struct Case {
+    const char* formula;
+    std::function<void(SpreadGrid&)> op;
+    int col, row;  // where the formula cell is afterwards
+    const char* after;
+    const char* shown;
+  } cases[] = {
+      {"SUM(R1C1:R5C1)", [](SpreadGrid& g) { g.InsertRows(1, 2); }, 4, 10, "SUM(R3C1:R7C1)", "15"},
+      {"SUM(R1C1:R5C1)", [](SpreadGrid& g) { g.InsertRows(3, 1); }, 4, 9, "SUM(R1C1:R6C1)", "15"},
+      {"SUM(R1C1:R5C1)", [](SpreadGrid& g) { g.DeleteRows(2, 1); }, 4, 7, "SUM(R1C1:R4C1)", "13"},
+      {"SUM(R1C1:R5C1)", [](SpreadGrid& g) { g.DeleteRows(4, 3); }, 4, 5, "SUM(R1C1:R3C1)", "6"},
+      {"SUM(R1C1:R5C1)", [](SpreadGrid& g) { g.DeleteRows(1, 5); }, 4, 3, "SUM(#REF!:#REF!)", ""},
+      {"R[-7]C1*10", [](SpreadGrid& g) { g.InsertRows(5, 1); }, 4, 9, "R[-8]C1*10", "10"},
+      {"R2C1+1", [](SpreadGrid& g) { g.DeleteRows(2, 1); }, 4, 7, "#REF!+1", ""},
+      {"SUM(R1C1:R5C1)", [](SpreadGrid& g) { g.InsertCols(1, 1); }, 5, 8, "SUM(R1C2:R5C2)", "15"},
+      {"SUM(R1C1:R5C1)", [](SpreadGrid& g) { g.DeleteCols(2, 1); }, 3, 8, "SUM(R1C1:R5C1)", "15"},
+      {"RC1/(RC2-R[-7]C1)", [](SpreadGrid& g) { g.InsertRows(1, 1); }, 4, 9, "RC1/(RC2-R[-7]C1)",
+       "0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.after);
+    Fixture f(5, 10);
+    for (int r = 1; r <= 6; ++r) f.grid.SetText(1, r, QString::number(r));
+    f.grid.SetFormula(4, 8, c.formula);
+    QSignalSpy spy(&f.grid, &SpreadGrid::Change);
+    c.op(f.grid);
+    EXPECT_EQ(f.grid.Formula(c.col, c.row), c.after);
+    EXPECT_EQ(f.grid.GetText(c.col, c.row), c.shown);
+    // The sum moved with its row; its value did not change, so nobody is told.
+    if (QString(c.shown) == "15") {
+      EXPECT_EQ(spy.count(), 0);
+    }
+  }
+}
+
 TEST(SpreadGrid, NumberFormatAppliesToFormulaResults) {
   Fixture f(3, 2);
   MakeNumberColumn(f.grid, 3, 0);

@@ -279,18 +279,19 @@ struct SpreadGrid::Impl {
     return *cell.extra;
   }
 
+  // What is in force for a cell; -1 as column or row asks for the sheet, a column or a row.
   Style resolve(int col, int row) const {
     Style s;
-    const Cell* cell = cellAt(col, row);
-    if (row >= 1 && col >= 1) {
-      s.OverlayWith(&sheet);
-      s.OverlayWith(cols[size_t(col)].style.get());
-      if (row <= maxRows()) s.OverlayWith(rows[size_t(row - 1)].style.get());
-    } else if (row >= 1) {
+    if (row != -1 && headerIndex(row) >= 0) {
+      s.OverlayWith(&headerStyle);
+    } else if (col == 0) {
       s.OverlayWith(cols[0].style.get());
     } else {
-      s.OverlayWith(&headerStyle);
+      s.OverlayWith(&sheet);
+      if (col >= 1 && col <= maxCols()) s.OverlayWith(cols[size_t(col)].style.get());
+      if (row >= 1 && row <= maxRows()) s.OverlayWith(rows[size_t(row - 1)].style.get());
     }
+    const Cell* cell = cellAt(col, row);
     if (cell && cell->extra) s.OverlayWith(&cell->extra->style);
     return s;
   }
@@ -409,6 +410,21 @@ struct SpreadGrid::Impl {
   void removeRowsRaw(int pos, int n);
   void insertColsRaw(int pos, int n);
   void removeColsRaw(int pos, int n);
+  // Spans go with their first cell; one whose first cell was deleted goes too.
+  void shiftSpans(bool byRows, int at, int count) {
+    if (spans.empty()) return;
+    std::vector<Span> kept;
+    for (Span sp : spans) {
+      int& line = byRows ? sp.row : sp.col;
+      if (line >= at) {
+        if (count < 0 && line < at - count) continue;
+        line += count;
+      }
+      kept.push_back(sp);
+    }
+    spans.swap(kept);
+    applySpans();
+  }
   // References follow the cells they point at when lines are inserted or deleted.
   void shiftFormulas(bool byRows, int at, int count) {
     registryStale = true;
@@ -607,7 +623,8 @@ QVariant SpreadModel::data(const QModelIndex& index, int role) const {
       const Style s = d->resolve(col, row);
       long c = s.back;
       if (c < 0) c = d->oddEven ? (row % 2 ? d->oddBack : d->evenBack) : d->defaultBack;
-      return QBrush(OleToQColor(c));
+      const QColor qc = OleToQColor(c);
+      return QBrush(qc.isValid() ? qc : QColor(Qt::white));
     }
     case Qt::ForegroundRole: {
       const Style s = d->resolve(col, row);
@@ -1410,6 +1427,7 @@ void SpreadGrid::InsertRows(int row, int count) {
   d->removeRowsRaw(max, count);
   d->model->endRemoveRows();
   d->shiftFormulas(true, row, count);
+  d->shiftSpans(true, row, count);
   d->structureChanged();
 }
 
@@ -1424,6 +1442,7 @@ void SpreadGrid::DeleteRows(int row, int count) {
   d->insertRowsRaw(max - count, count);
   d->model->endInsertRows();
   d->shiftFormulas(true, row, -count);
+  d->shiftSpans(true, row, -count);
   d->structureChanged();
 }
 
@@ -1439,6 +1458,7 @@ void SpreadGrid::InsertCols(int col, int count) {
   d->model->endRemoveColumns();
   d->applyAllColumns();
   d->shiftFormulas(false, col, count);
+  d->shiftSpans(false, col, count);
   d->structureChanged();
 }
 
@@ -1454,6 +1474,7 @@ void SpreadGrid::DeleteCols(int col, int count) {
   d->model->endInsertColumns();
   d->applyAllColumns();
   d->shiftFormulas(false, col, -count);
+  d->shiftSpans(false, col, -count);
   d->structureChanged();
 }
 

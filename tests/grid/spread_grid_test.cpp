@@ -391,6 +391,16 @@ TEST(SpreadGrid, ColoursLayerSheetColumnRowCellOverOddEvenRows) {
   for (int c = 1; c <= 3; ++c)
     for (int r = 1; r <= 4; ++r) EXPECT_EQ(f.Back(c, r), QColor(224, 240, 224));
 
+  // Asking for the sheet, a column or a row, or beyond the grid, is no cell at all.
+  f.grid.SetBackColor(3, -1, RgbColor(9, 9, 9));
+  f.grid.SetFontBold(-1, 2, true);
+  EXPECT_EQ(f.grid.BackColor(-1, -1), RgbColor(224, 240, 224));
+  EXPECT_EQ(f.grid.BackColor(3, -1), RgbColor(9, 9, 9));
+  EXPECT_TRUE(f.grid.FontBold(-1, 2));
+  EXPECT_FALSE(f.grid.FontBold(-1, 1));
+  EXPECT_EQ(f.grid.BackColor(9, 1), RgbColor(224, 240, 224));
+  EXPECT_EQ(f.grid.GetText(9, 99), "");
+
   EXPECT_EQ(OleToQColor(RgbColor(254, 254, 186)), QColor(254, 254, 186));
   EXPECT_EQ(OleToQColor(0x0000FF), QColor(255, 0, 0));
 }
@@ -416,6 +426,20 @@ TEST(SpreadGrid, InsertAndDeleteKeepTheSizeAndMoveRowAttributes) {
   f.grid.SetMaxRows(2);
   EXPECT_EQ(f.Column(1), (QStringList{"", ""}));
   EXPECT_FALSE(f.grid.RowHidden(1));
+}
+
+TEST(SpreadGrid, SpansMoveWithTheirFirstCell) {
+  Fixture f(4, 6, true);
+  const int single = f.grid.CellRect(2, 1).width();
+  f.grid.AddCellSpan(2, 3, 2, 1);
+  EXPECT_GT(f.grid.CellRect(2, 3).width(), single * 2 - 2);
+  f.grid.InsertRows(1, 1);
+  EXPECT_EQ(f.grid.CellRect(2, 3).width(), single);
+  EXPECT_GT(f.grid.CellRect(2, 4).width(), single * 2 - 2);
+  f.grid.InsertCols(1, 1);
+  EXPECT_GT(f.grid.CellRect(3, 4).width(), single * 2 - 2);
+  f.grid.DeleteRows(4, 1);  // the span's first cell goes, and the span with it
+  for (int r = 1; r <= 6; ++r) EXPECT_EQ(f.grid.CellRect(3, r).width(), single) << r;
 }
 
 TEST(SpreadGrid, DataRowCntIsTheLastRowHoldingData) {

@@ -1,0 +1,436 @@
+#pragma once
+// Inside the grid: the storage, the model the view reads and the view itself. Only the grid's
+// own files include this.
+
+#include "grid/SpreadFormula.h"
+#include "grid/SpreadGrid.h"
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAbstractButton;
+
+namespace spread::detail {
+
+enum StyleBit : std::uint32_t {
+  kType = 1u << 0,
+  kDec = 1u << 1,
+  kSep = 1u << 2,
+  kMin = 1u << 3,
+  kMax = 1u << 4,
+  kNegRed = 1u << 5,
+  kHAlign = 1u << 6,
+  kVAlign = 1u << 7,
+  kBack = 1u << 8,
+  kFore = 1u << 9,
+  kFontSize = 1u << 10,
+  kBold = 1u << 11,
+  kLock = 1u << 12,
+};
+
+// One layer of format overrides; mask says which fields this layer sets.
+struct Style {
+  std::uint32_t mask = 0;
+  std::int8_t cellType = spread::CellTypeEdit;
+  std::int8_t decPlaces = 2;
+  std::int8_t hAlign = -1;  // -1: by cell type
+  std::int8_t vAlign = spread::VAlignCenter;
+  bool showSep = false;
+  bool negRed = false;
+  bool bold = false;
+  bool lock = false;
+  float fontSize = 0;
+  long back = -1;
+  long fore = -1;
+  double minValue = -999999999999.0;
+  double maxValue = 999999999999.0;
+
+  void OverlayWith(const Style* s) {
+    if (!s || !s->mask) return;
+    const std::uint32_t m = s->mask;
+    if (m & kType) cellType = s->cellType;
+    if (m & kDec) decPlaces = s->decPlaces;
+    if (m & kSep) showSep = s->showSep;
+    if (m & kMin) minValue = s->minValue;
+    if (m & kMax) maxValue = s->maxValue;
+    if (m & kNegRed) negRed = s->negRed;
+    if (m & kHAlign) hAlign = s->hAlign;
+    if (m & kVAlign) vAlign = s->vAlign;
+    if (m & kBack) back = s->back;
+    if (m & kFore) fore = s->fore;
+    if (m & kFontSize) fontSize = s->fontSize;
+    if (m & kBold) bold = s->bold;
+    if (m & kLock) lock = s->lock;
+  }
+};
+
+struct CellExtra {
+  Style style;
+  QString tag;
+  QString formulaText;
+  std::shared_ptr<const spread::Formula> formula;
+  std::optional<double> value;  // valid while stamp matches the grid's evaluation stamp
+  std::uint32_t stamp = 0;
+  bool busy = false;      // being evaluated: a circular reference reads as an error
+  bool notified = false;  // value has been announced through Change at least once
+  std::optional<double> announced;
+};
+
+struct Cell {
+  QString text;
+  std::unique_ptr<CellExtra> extra;
+};
+
+struct RowInfo {
+  double height = -1;  // points; -1: the default height
+  bool hidden = false;
+  std::unique_ptr<Style> style;
+};
+
+struct Column {
+  double width = -1;  // characters; -1: the default width
+  bool hidden = false;
+  std::unique_ptr<Style> style;
+  std::vector<Cell> cells;   // data rows 1..MaxRows
+  std::vector<Cell> header;  // column-header rows
+};
+
+struct Span {
+  int col, row, cols, rows;
+};
+
+template <class T>
+void InsertDefault(std::vector<T>& v, size_t pos, size_t n) {
+  v.resize(v.size() + n);
+  std::rotate(v.begin() + std::ptrdiff_t(pos), v.end() - std::ptrdiff_t(n), v.end());
+}
+
+std::optional<double> ParseNumber(const QString& text);
+bool QuickNumber(QStringView s, int maxPlaces, double& out);
+double RoundTo(double v, int places);
+QString FormatNumber(double v, int places, bool sep);
+QString PlainNumber(double v, int places);
+QString ColumnLetters(int col);
+
+constexpr int kCellPadding = 4;
+
+}  // namespace spread::detail
+
+// Only the grid's own files see this header; the storage types read better unqualified.
+using namespace spread::detail;
+
+class SpreadModel;
+class SpreadView;
+
+struct SpreadGrid::Impl {
+  explicit Impl(SpreadGrid* owner) : q(owner) {}
+
+  SpreadGrid* q;
+  SpreadModel* model = nullptr;
+  SpreadView* view = nullptr;
+
+  std::vector<Column> cols{1};  // index 0: the row-header column
+  std::vector<RowInfo> rows;    // index r - 1
+  int headerRows = 1;
+  Style sheet;
+  Style headerStyle;
+  std::vector<Span> spans;
+
+  bool oddEven = false;
+  long oddBack = RgbColor(255, 255, 255), oddFore = 0, evenBack = RgbColor(255, 255, 255),
+       evenFore = 0;
+  long defaultBack = RgbColor(255, 255, 255);
+  long selBack = -1, shadow = -1, shadowText = -1, gray = RgbColor(128, 128, 128);
+
+  double defaultRowHeight = 12.75;  // points
+  double headerRowHeight = -1;
+  double defaultColWidth = 9;  // characters
+  double rowHeaderWidth = -1;
+  bool rowHeadersShow = true, colHeadersShow = true;
+  double charPx = 7;
+
+  bool redraw = true, protect = true;
+  int opMode = 0, selectBlock = 1, userColAction = 0, textTip = 0, refStyle = 1;
+  int appearance = 1, cursorType = 0, cursorStyle = 1, backColorStyle = 0;
+  bool noBeep = false, dAuto = true, editPermanent = false, editReplace = false;
+  QString tag;
+
+  // Changes while ReDraw is off are gathered here and announced once when it comes back on.
+  int dirtyTop = INT_MAX, dirtyBottom = -1, dirtyLeft = INT_MAX, dirtyRight = -1;
+  bool headerDirty = false;
+  bool formulasDirty = false;  // to be re-evaluated and announced at ReDraw
+  bool valuesStale = false;    // cached formula values predate a change
+
+  int formulaCount = 0;
+  bool registryStale = true;
+  std::vector<std::pair<int, int>> registry;  // (col, row) of every formula cell
+  std::uint32_t evalStamp = 1;
+
+  int sortCol = 0;
+  bool sortAscending = true;
+  bool syncing = false;  // the grid itself is resizing view sections
+
+  int maxRows() const { return int(rows.size()); }
+  int maxCols() const { return int(cols.size()) - 1; }
+  bool validCol(int c) const { return c >= 0 && c <= maxCols(); }
+  // Header rows are 0 (the first) or SpreadHeader + i; -1 when row is no header row.
+  int headerIndex(int row) const {
+    if (row == 0) return 0;
+    const int h = row - spread::SpreadHeader;
+    return h >= 0 && h < headerRows ? h : -1;
+  }
+
+  Cell* cellAt(int col, int row) {
+    if (!validCol(col)) return nullptr;
+    if (row >= 1 && row <= maxRows()) return &cols[size_t(col)].cells[size_t(row - 1)];
+    const int h = headerIndex(row);
+    return h >= 0 ? &cols[size_t(col)].header[size_t(h)] : nullptr;
+  }
+  const Cell* cellAt(int col, int row) const { return const_cast<Impl*>(this)->cellAt(col, row); }
+  CellExtra& extraOf(Cell& cell) {
+    if (!cell.extra) cell.extra = std::make_unique<CellExtra>();
+    return *cell.extra;
+  }
+
+  // What is in force for a cell; -1 as column or row asks for the sheet, a column or a row.
+  Style resolve(int col, int row) const {
+    Style s;
+    if (row != -1 && headerIndex(row) >= 0) {
+      s.OverlayWith(&headerStyle);
+    } else if (col == 0) {
+      s.OverlayWith(cols[0].style.get());
+    } else {
+      s.OverlayWith(&sheet);
+      if (col >= 1 && col <= maxCols()) s.OverlayWith(cols[size_t(col)].style.get());
+      if (row >= 1 && row <= maxRows()) s.OverlayWith(rows[size_t(row - 1)].style.get());
+    }
+    const Cell* cell = cellAt(col, row);
+    if (cell && cell->extra) s.OverlayWith(&cell->extra->style);
+    return s;
+  }
+  int cellTypeAt(int col, int row) const {
+    if (row < 1 || col < 1) return spread::CellTypeStaticText;
+    const Cell& cell = cols[size_t(col)].cells[size_t(row - 1)];
+    if (cell.extra && (cell.extra->style.mask & kType)) return cell.extra->style.cellType;
+    const Style* r = rows[size_t(row - 1)].style.get();
+    if (r && (r->mask & kType)) return r->cellType;
+    const Style* c = cols[size_t(col)].style.get();
+    if (c && (c->mask & kType)) return c->cellType;
+    return sheet.cellType;
+  }
+
+  // --- formulas -----------------------------------------------------------------------------
+  std::optional<double> lookup(int col, int row) {
+    if (col < 1 || col > maxCols() || row < 1 || row > maxRows()) return std::nullopt;
+    Cell& cell = cols[size_t(col)].cells[size_t(row - 1)];
+    if (cell.extra && cell.extra->formula) return formulaValue(col, row, *cell.extra);
+    return ParseNumber(cell.text).value_or(0.0);
+  }
+  std::optional<double> formulaValue(int col, int row, CellExtra& x) {
+    if (valuesStale) {
+      valuesStale = false;
+      ++evalStamp;
+    }
+    if (x.stamp == evalStamp) return x.value;
+    if (x.busy) return std::nullopt;
+    x.busy = true;
+    const auto v = x.formula->Evaluate(col, row, [this](int c, int r) { return lookup(c, r); });
+    x.busy = false;
+    x.value = v;
+    x.stamp = evalStamp;
+    return v;
+  }
+  const std::vector<std::pair<int, int>>& formulaCells() {
+    if (!registryStale) return registry;
+    registry.clear();
+    if (formulaCount > 0) {
+      for (int c = 1; c <= maxCols(); ++c) {
+        const auto& cells = cols[size_t(c)].cells;
+        for (size_t r = 0; r < cells.size(); ++r)
+          if (cells[r].extra && cells[r].extra->formula) registry.emplace_back(c, int(r) + 1);
+      }
+    }
+    registryStale = false;
+    return registry;
+  }
+  // Re-evaluates every formula and announces those whose value moved.
+  void recalc();
+  void cellValueChanged(int col, int row) {
+    if (formulaCount == 0) return;
+    if (!redraw) {
+      formulasDirty = valuesStale = true;
+      return;
+    }
+    for (const auto& [fc, fr] : formulaCells()) {
+      const CellExtra& x = *cols[size_t(fc)].cells[size_t(fr - 1)].extra;
+      if (x.formula->Reads(fc, fr, col, row)) {
+        recalc();
+        return;
+      }
+    }
+  }
+
+  // --- change announcements -----------------------------------------------------------------
+  void touch(int c1, int r1, int c2, int r2);
+  void touchHeaders();
+  void flush();
+
+  // --- view synchronisation -----------------------------------------------------------------
+  int colPixels(int col) const {
+    const double w = colWidth(col);
+    return w <= 0 ? 0 : int(std::lround(w * charPx)) + kCellPadding;
+  }
+  double colWidth(int col) const {
+    if (col == 0) {
+      if (rowHeaderWidth >= 0) return rowHeaderWidth;
+      // Wide enough for the highest row number.
+      return std::max(3, int(QString::number(std::max(1, maxRows())).size())) + 1;
+    }
+    const double w = cols[size_t(col)].width;
+    return w >= 0 ? w : defaultColWidth;
+  }
+  int rowPixels(double points) const;
+  double rowHeight(int row) const {
+    if (row == -1) return defaultRowHeight;
+    if (headerIndex(row) >= 0) return headerRowHeight >= 0 ? headerRowHeight : defaultRowHeight;
+    if (row < 1 || row > maxRows()) return defaultRowHeight;
+    const double h = rows[size_t(row - 1)].height;
+    return h >= 0 ? h : defaultRowHeight;
+  }
+  void applyColumn(int col);
+  void applyAllColumns();
+  void applyRow(int row);
+  void applyAllRows();
+  void applyHeaders();
+  void applySpans();
+  void applyOperationMode();
+  void applyColours();
+  void resyncView() {
+    applyHeaders();
+    applyAllColumns();
+    applyAllRows();
+    applySpans();
+  }
+
+  // --- structure ----------------------------------------------------------------------------
+  int countFormulas(const std::vector<Cell>& cells, size_t from, size_t to) const {
+    int n = 0;
+    for (size_t i = from; i < to; ++i)
+      if (cells[i].extra && cells[i].extra->formula) ++n;
+    return n;
+  }
+  void insertRowsRaw(int pos, int n);
+  void removeRowsRaw(int pos, int n);
+  void insertColsRaw(int pos, int n);
+  void removeColsRaw(int pos, int n);
+  // Spans go with their first cell; one whose first cell was deleted goes too.
+  void shiftSpans(bool byRows, int at, int count) {
+    if (spans.empty()) return;
+    std::vector<Span> kept;
+    for (Span sp : spans) {
+      int& line = byRows ? sp.row : sp.col;
+      if (line >= at) {
+        if (count < 0 && line < at - count) continue;
+        line += count;
+      }
+      kept.push_back(sp);
+    }
+    spans.swap(kept);
+    applySpans();
+  }
+  // References follow the cells they point at when lines are inserted or deleted.
+  void shiftFormulas(bool byRows, int at, int count) {
+    registryStale = true;
+    if (formulaCount == 0) return;
+    for (const auto& [c, r] : formulaCells()) {
+      CellExtra& x = *cols[size_t(c)].cells[size_t(r - 1)].extra;
+      const int after = byRows ? r : c;
+      const int before = after >= at + std::max(count, 0) ? after - count : after;
+      if (auto moved = x.formula->Shifted(byRows, at, count, before, after)) {
+        x.formula = std::move(moved);
+        x.formulaText = x.formula->Text();
+      }
+    }
+  }
+  void structureChanged() {
+    registryStale = true;
+    if (formulaCount > 0) {
+      if (redraw)
+        recalc();
+      else
+        formulasDirty = valuesStale = true;
+    }
+  }
+  bool setFormulaRaw(int col, int row, const QString& formula);
+
+  template <class F>
+  void setStyle(int col, int row, std::uint32_t bit, F assign);
+  template <class F>
+  auto styleAt(int col, int row, F get) const {
+    return get(resolve(col, row));
+  }
+
+  QString shownText(int col, int row);
+  QString plainValue(int col, int row);
+  void userEdit(int col, int row, const QString& text);
+  void headerClicked(int section);
+};
+
+// The model the view reads; every value comes straight from the grid's own storage.
+class SpreadModel final : public QAbstractTableModel {
+ public:
+  SpreadModel(SpreadGrid::Impl* d, QObject* parent) : QAbstractTableModel(parent), d(d) {}
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+    return parent.isValid() ? 0 : d->maxRows();
+  }
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+    return parent.isValid() ? 0 : d->maxCols();
+  }
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+  using QAbstractTableModel::beginInsertColumns;
+  using QAbstractTableModel::beginInsertRows;
+  using QAbstractTableModel::beginRemoveColumns;
+  using QAbstractTableModel::beginRemoveRows;
+  using QAbstractTableModel::beginResetModel;
+  using QAbstractTableModel::endInsertColumns;
+  using QAbstractTableModel::endInsertRows;
+  using QAbstractTableModel::endRemoveColumns;
+  using QAbstractTableModel::endRemoveRows;
+  using QAbstractTableModel::endResetModel;
+
+ private:
+  SpreadGrid::Impl* d;
+};
+
+class SpreadView final : public QTableView {
+ public:
+  SpreadView(SpreadGrid::Impl* d, QWidget* parent);
+  // Right clicks on the headers and the painting of the corner come through eventFilter.
+  void watchHeaders();
+  QWidget* corner() const { return m_corner; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  bool viewportEvent(QEvent* e) override;
+  bool eventFilter(QObject* o, QEvent* e) override;
+
+ private:
+  void paintCorner();
+
+  SpreadGrid::Impl* d;
+  QWidget* m_corner = nullptr;
+};

@@ -1,0 +1,118 @@
+#include "grid/SpreadGridPrivate.h"
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionHeader>
+#include <QToolTip>
+
+SpreadView::SpreadView(SpreadGrid::Impl* d, QWidget* parent) : QTableView(parent), d(d) {}
+
+void SpreadView::watchHeaders() {
+  horizontalHeader()->viewport()->installEventFilter(this);
+  verticalHeader()->viewport()->installEventFilter(this);
+  // The corner button is the view's own child; we draw the "No" text on it ourselves.
+  for (QAbstractButton* b : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+    m_corner = b;
+    b->installEventFilter(this);
+  }
+}
+
+void SpreadView::keyPressEvent(QKeyEvent* e) {
+  int shift = 0;
+  if (e->modifiers() & Qt::ShiftModifier) shift |= spread::ShiftMaskShift;
+  if (e->modifiers() & Qt::ControlModifier) shift |= spread::ShiftMaskCtrl;
+  if (e->modifiers() & Qt::AltModifier) shift |= spread::ShiftMaskAlt;
+  emit d->q->KeyDown(e->key(), shift);
+  QTableView::keyPressEvent(e);
+}
+
+void SpreadView::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) {
+    const QModelIndex i = indexAt(e->position().toPoint());
+    emit d->q->RightClick(1, i.isValid() ? i.column() + 1 : 0, i.isValid() ? i.row() + 1 : 0);
+    return;
+  }
+  QTableView::mousePressEvent(e);
+}
+
+void SpreadView::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) {
+    const QModelIndex i = indexAt(e->position().toPoint());
+    emit d->q->RightClick(2, i.isValid() ? i.column() + 1 : 0, i.isValid() ? i.row() + 1 : 0);
+    return;
+  }
+  QTableView::mouseReleaseEvent(e);
+}
+
+void SpreadView::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) {
+    const QModelIndex i = indexAt(e->position().toPoint());
+    if (i.isValid()) emit d->q->DblClick(i.column() + 1, i.row() + 1);
+  }
+  QTableView::mouseDoubleClickEvent(e);
+}
+
+bool SpreadView::viewportEvent(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    const auto* he = static_cast<QHelpEvent*>(e);
+    const QModelIndex i = indexAt(he->pos());
+    QString tip;
+    if (d->textTip != 0 && i.isValid()) {
+      const QString text = d->shownText(i.column() + 1, i.row() + 1);
+      const QFontMetrics fm(font());
+      if (fm.horizontalAdvance(text) > visualRect(i).width() - kCellPadding) tip = text;
+    }
+    if (tip.isEmpty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(he->globalPos(), tip, viewport(), visualRect(i));
+    return true;
+  }
+  return QTableView::viewportEvent(e);
+}
+
+bool SpreadView::eventFilter(QObject* o, QEvent* e) {
+  if (o == m_corner && e->type() == QEvent::Paint) {
+    paintCorner();
+    return true;
+  }
+  if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease) {
+    auto* me = static_cast<QMouseEvent*>(e);
+    if (me->button() == Qt::RightButton) {
+      const int type = e->type() == QEvent::MouseButtonPress ? 1 : 2;
+      const QPoint p = me->position().toPoint();
+      if (o == horizontalHeader()->viewport()) {
+        const int s = horizontalHeader()->logicalIndexAt(p);
+        emit d->q->RightClick(type, s + 1, 0);
+        return true;
+      }
+      if (o == verticalHeader()->viewport()) {
+        const int s = verticalHeader()->logicalIndexAt(p);
+        emit d->q->RightClick(type, 0, s + 1);
+        return true;
+      }
+    }
+  }
+  return QTableView::eventFilter(o, e);
+}
+
+void SpreadView::paintCorner() {
+  QPainter p(m_corner);
+  QStyleOptionHeader opt;
+  opt.initFrom(m_corner);
+  opt.rect = m_corner->rect();
+  opt.position = QStyleOptionHeader::OnlyOneSection;
+  opt.text = d->cellAt(0, 0) ? d->cellAt(0, 0)->text : QString();
+  opt.textAlignment = Qt::AlignCenter;
+  const QColor back = OleToQColor(d->shadow);
+  if (back.isValid()) {
+    opt.palette.setColor(QPalette::Button, back);
+    opt.palette.setColor(QPalette::Window, back);
+  }
+  const QColor fore = OleToQColor(d->shadowText);
+  if (fore.isValid()) opt.palette.setColor(QPalette::ButtonText, fore);
+  style()->drawControl(QStyle::CE_Header, &opt, &p, m_corner);
+}

@@ -204,7 +204,11 @@ class SpreadGrid : public QWidget {
   QRect ColHeaderRect(int col) const;
 
  signals:
+  // clickType 1 on pressing the right button, 2 on letting it go (the one the menus answer).
+  // Column 0 is the row header, row 0 the column header.
   void RightClick(int clickType, int col, int row);
+  // keyCode is Qt's key code (the same as the old key codes for letters and digits); shift is
+  // a combination of ShiftMask values. The grid still handles the key afterwards.
   void KeyDown(int keyCode, int shift);
   void DblClick(int col, int row);
   void ColWidthChange(int col1, int col2);

@@ -8,6 +8,7 @@
 #include <QBrush>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include <ostream>
 
@@ -670,6 +671,31 @@ TEST(SpreadGrid, MouseAndKeyNotifications) {
 
   f.grid.SetActiveCell(0, 0);
   EXPECT_EQ(f.grid.ActiveRow(), 0);
+}
+
+TEST(SpreadGrid, CutOffTextShowsAsToolTip) {
+  struct Case {
+    const char* name;
+    int textTip;
+    const char* text;
+    bool tip;
+  } cases[] = {
+      {"cut off", 1, "a text far too long for a column of three characters", true},
+      {"fits", 1, "ab", false},
+      {"tips off", 0, "a text far too long for a column of three characters", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f(2, 2, true);
+    f.grid.SetColWidth(1, 3);
+    f.grid.SetTextTip(c.textTip);
+    f.grid.SetText(1, 1, c.text);
+    const QPoint at = f.grid.CellRect(1, 1).center();
+    QHelpEvent help(QEvent::ToolTip, at, f.grid.CellArea()->mapToGlobal(at));
+    QCoreApplication::sendEvent(f.grid.CellArea(), &help);
+    EXPECT_EQ(QToolTip::isVisible() && QToolTip::text() == c.text, c.tip);
+    QToolTip::hideText();
+  }
 }
 
 TEST(SpreadGrid, SeveralHeaderRowsShareOneHeader) {

@@ -65,6 +65,14 @@ void SpreadGrid::Impl::setStyle(int col, int row, std::uint32_t bit, F assign) {
   }
 }
 
+namespace {
+// Copy and swap stays inline; QString's assignment is a library call, and a fill makes a million.
+inline void Store(QString& into, const QString& text) {
+  QString copy(text);
+  into.swap(copy);
+}
+}  // namespace
+
 SpreadGrid::SpreadGrid(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(this)) {
   d->cols[0].header.resize(size_t(d->headerRows));
   d->model = new SpreadModel(d.get(), this);
@@ -210,15 +218,15 @@ void SpreadGrid::SetText(int col, int row, const QString& text) {
     const Style s = d->resolve(col, row);
     double quick = 0;
     if (QuickNumber(text, s.decPlaces, quick) && quick >= s.minValue && quick <= s.maxValue) {
-      cell->text = text;
+      Store(cell->text, text);
     } else {
       const std::optional<double> v = ParseNumber(text);
       cell->text = v ? PlainNumber(std::clamp(*v, s.minValue, s.maxValue), s.decPlaces) : QString();
     }
   } else {
-    cell->text = text;
+    Store(cell->text, text);
   }
-  d->touch(col, row, col, row);
+  d->touchCell(col, row);
   d->cellValueChanged(col, row);
 }
 
@@ -593,8 +601,12 @@ void SpreadGrid::Sort(int col, bool ascending) {
   for (int r = 1; r <= n; ++r) {
     Key& k = keys[size_t(r - 1)];
     const Cell& cell = d->cols[size_t(col)].cells[size_t(r - 1)];
-    if ((cell.extra && cell.extra->formula) || d->cellTypeAt(col, r) == CellTypeNumber) {
-      if (const auto v = ParseNumber(d->plainValue(col, r))) {
+    const bool formula = cell.extra && cell.extra->formula;
+    if (formula || d->cellTypeAt(col, r) == CellTypeNumber) {
+      const std::optional<double> v =
+          formula ? d->formulaValue(col, r, *d->cols[size_t(col)].cells[size_t(r - 1)].extra)
+                  : Impl::numberOf(cell.text);
+      if (v) {
         k.kind = 0;
         k.number = *v;
       }

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -230,7 +231,12 @@ struct SpreadGrid::Impl {
     if (col < 1 || col > maxCols() || row < 1 || row > maxRows()) return std::nullopt;
     Cell& cell = cols[size_t(col)].cells[size_t(row - 1)];
     if (cell.extra && cell.extra->formula) return formulaValue(col, row, *cell.extra);
-    return ParseNumber(cell.text).value_or(0.0);
+    return numberOf(cell.text).value_or(0.0);
+  }
+  static std::optional<double> numberOf(const QString& text) {
+    double v = 0;
+    if (QuickNumber(text, 10, v)) return v;
+    return ParseNumber(text);
   }
   std::optional<double> formulaValue(int col, int row, CellExtra& x) {
     if (valuesStale) {
@@ -278,6 +284,14 @@ struct SpreadGrid::Impl {
 
   // --- change announcements -----------------------------------------------------------------
   void touch(int c1, int r1, int c2, int r2);
+  // One data cell; with ReDraw off (a fill) it only widens the block to announce later.
+  void touchCell(int col, int row) {
+    if (redraw) return touch(col, row, col, row);
+    dirtyLeft = std::min(dirtyLeft, col);
+    dirtyTop = std::min(dirtyTop, row);
+    dirtyRight = std::max(dirtyRight, col);
+    dirtyBottom = std::max(dirtyBottom, row);
+  }
   void touchHeaders();
   void flush();
 

@@ -1,5 +1,7 @@
 #include "grid/modMy_formReSize.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -15,8 +17,14 @@ constexpr int kGridGap = 135;
 constexpr int kSumGridGap = 30;
 }  // namespace
 
-int TwipsToPixels(int twips) { return int(std::lround(double(twips) / kTwipsPerPixel)); }
-int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+double TwipsPerPixel() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+  return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+int TwipsToPixels(int twips) { return int(std::lround(twips / TwipsPerPixel())); }
+int PixelsToTwips(int pixels) { return int(std::lround(pixels * TwipsPerPixel())); }
 
 int FormMinSize(QWidget& window, int minWidth, int minHeight) {
   if (window.isMinimized()) return -1;
@@ -24,8 +32,8 @@ int FormMinSize(QWidget& window, int minWidth, int minHeight) {
   if (minWidth < 0) minWidth = kDefaultMinWidth;
   if (minHeight < 0) minHeight = kDefaultMinHeight;
   // Rounded up, so that the window really is no smaller than the minimum in twips.
-  const int minW = (minWidth + kTwipsPerPixel - 1) / kTwipsPerPixel;
-  const int minH = (minHeight + kTwipsPerPixel - 1) / kTwipsPerPixel;
+  const int minW = int(std::ceil(minWidth / TwipsPerPixel() - 1e-9));
+  const int minH = int(std::ceil(minHeight / TwipsPerPixel() - 1e-9));
   if (window.width() < minW || window.height() < minH)
     window.resize(std::max(window.width(), minW), std::max(window.height(), minH));
   return 0;

@@ -1,10 +1,11 @@
 #pragma once
 // The resize rules of the report windows. Sizes are in twips as the windows' own numbers were
-// (15 twips to a pixel at 96 dpi); the widgets are moved in pixels.
+// (1440 to the inch: 15 to a pixel at 96 dpi); the widgets are moved in pixels.
 
 class QWidget;
 
-constexpr int kTwipsPerPixel = 15;
+// From the screen's logical dpi; 15 where there is no screen.
+double TwipsPerPixel();
 int TwipsToPixels(int twips);
 int PixelsToTwips(int pixels);
 

@@ -363,6 +363,7 @@ TEST_F(MduSpreadTest, BadArgumentsShowTheStandardErrorBox) {
 }
 
 TEST(FormReSize, MinimumSizeOfAReportWindow) {
+  ASSERT_EQ(TwipsPerPixel(), 15.0);  // the figures below are for 96 dpi
   struct Case {
     const char* name;
     QSize start;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QBrush>
 #include <QSignalSpy>
 #include <QTest>
@@ -335,6 +336,28 @@ TEST(SpreadGrid, UserEditRaisesChangeForTheCellAndItsFormulas) {
   EXPECT_EQ(f.grid.GetText(3, 1), "42");
   // Formula cells are not typed into.
   EXPECT_FALSE(m->flags(m->index(0, 2)) & Qt::ItemIsEditable);
+}
+
+TEST(SpreadGrid, TypingIntoANumberCell) {
+  Fixture f(3, 3, true);
+  MakeNumberColumn(f.grid, 2, 0);
+  f.grid.SetFormula(3, 2, "RC2*2");
+  f.grid.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.grid));
+  QSignalSpy spy(&f.grid, &SpreadGrid::Change);
+  f.grid.SetActiveCell(2, 2);
+  QWidget* view = f.grid.CellArea()->parentWidget();
+  QTest::keyClick(view, Qt::Key_Minus);  // opens the editor with the first key
+  QWidget* editor = QApplication::focusWidget();
+  ASSERT_NE(editor, view);
+  QTest::keyClicks(editor, "1234567");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QCoreApplication::processEvents();  // the item view commits on its next turn
+  EXPECT_EQ(f.grid.GetText(2, 2), "-1,234,567");
+  EXPECT_EQ(f.grid.GetText(3, 2), "-2469134");
+  QList<QVariantList> got(spy.begin(), spy.end());
+  EXPECT_TRUE(got.contains(QVariantList{2, 2}));
+  EXPECT_TRUE(got.contains(QVariantList{3, 2}));
 }
 
 TEST(SpreadGrid, LocksStaticTextAndReadOnlyModeStopEditing) {

@@ -426,11 +426,19 @@ QString Formula::NodeText(int index) const {
 }
 
 bool Formula::Reads(int ownCol, int ownRow, int col, int row) const {
-  bool hit = false;
-  ForEachBlock(ownCol, ownRow, [&](int c1, int r1, int c2, int r2) {
-    if (col >= c1 && col <= c2 && row >= r1 && row <= r2) hit = true;
-  });
-  return hit;
+  // Asked for every formula on every edit: no callbacks here.
+  for (const Node& n : m_nodes) {
+    if (n.kind == Node::Ref) {
+      if (n.a.col.Resolve(ownCol) == col && n.a.row.Resolve(ownRow) == row) return true;
+    } else if (n.kind == Node::Range) {
+      const int c1 = n.a.col.Resolve(ownCol), c2 = n.b.col.Resolve(ownCol);
+      const int r1 = n.a.row.Resolve(ownRow), r2 = n.b.row.Resolve(ownRow);
+      if (col >= std::min(c1, c2) && col <= std::max(c1, c2) && row >= std::min(r1, r2) &&
+          row <= std::max(r1, r2))
+        return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace spread

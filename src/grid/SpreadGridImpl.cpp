@@ -54,6 +54,28 @@ void SpreadGrid::Impl::flush() {
 void SpreadGrid::Impl::recalc() {
   const auto cells = formulaCells();  // copied: Change handlers may reshape the grid
   ++evalStamp;
+  announce(cells);
+}
+
+void SpreadGrid::Impl::recalcFrom(int col, int row) {
+  ++markStamp;
+  std::vector<std::pair<int, int>> affected, work{{col, row}};
+  while (!work.empty()) {
+    const auto [c, r] = work.back();
+    work.pop_back();
+    for (const auto& [fc, fr] : formulaCells()) {
+      CellExtra& x = *cols[size_t(fc)].cells[size_t(fr - 1)].extra;
+      if (x.mark == markStamp || !x.formula->Reads(fc, fr, c, r)) continue;
+      x.mark = markStamp;
+      x.stamp = 0;  // evaluated afresh, and so is whatever it reads that is stale too
+      affected.emplace_back(fc, fr);
+      work.emplace_back(fc, fr);
+    }
+  }
+  announce(affected);
+}
+
+void SpreadGrid::Impl::announce(const std::vector<std::pair<int, int>>& cells) {
   std::vector<std::pair<int, int>> moved;
   for (const auto& [c, r] : cells) {
     CellExtra& x = *cols[size_t(c)].cells[size_t(r - 1)].extra;

@@ -81,6 +81,7 @@ struct CellExtra {
   bool busy = false;      // being evaluated: a circular reference reads as an error
   bool notified = false;  // value has been announced through Change at least once
   std::optional<double> announced;
+  std::uint32_t mark = 0;  // reached while looking for what an edit affects
 };
 
 struct Cell {
@@ -267,19 +268,17 @@ struct SpreadGrid::Impl {
   }
   // Re-evaluates every formula and announces those whose value moved.
   void recalc();
+  // Re-evaluates only the formulas that read the cell, directly or through other formulas.
+  void recalcFrom(int col, int row);
+  void announce(const std::vector<std::pair<int, int>>& cells);
+  std::uint32_t markStamp = 0;
   void cellValueChanged(int col, int row) {
     if (formulaCount == 0) return;
     if (!redraw) {
       formulasDirty = valuesStale = true;
       return;
     }
-    for (const auto& [fc, fr] : formulaCells()) {
-      const CellExtra& x = *cols[size_t(fc)].cells[size_t(fr - 1)].extra;
-      if (x.formula->Reads(fc, fr, col, row)) {
-        recalc();
-        return;
-      }
-    }
+    recalcFrom(col, row);
   }
 
   // --- change announcements -----------------------------------------------------------------

@@ -280,6 +280,20 @@ TEST(SpreadGrid, ChangeFollowsChainsOfFormulas) {
   EXPECT_TRUE(got.contains(QVariantList{3, 1}));
 }
 
+TEST(SpreadGrid, ColumnFormulaWorksRowByRow) {
+  Fixture f(3, 50);
+  for (int r = 1; r <= 50; ++r) f.grid.SetText(1, r, QString::number(r));
+  f.grid.SetFormula(2, -1, "RC1*2");
+  f.grid.SetFormula(3, 1, "SUM(R1C2:R50C2)");
+  EXPECT_EQ(f.grid.GetText(2, 50), "100");
+  EXPECT_EQ(f.grid.GetText(3, 1), "2550");
+  QSignalSpy spy(&f.grid, &SpreadGrid::Change);
+  f.grid.SetText(1, 10, "15");
+  QList<QVariantList> got(spy.begin(), spy.end());
+  EXPECT_EQ(got, (QList<QVariantList>{{2, 10}, {3, 1}}));
+  EXPECT_EQ(f.grid.GetText(3, 1), "2560");
+}
+
 TEST(SpreadGrid, WithReDrawOffFormulaChangesAreAnnouncedOnceWhenItComesBack) {
   Fixture f(2, 100);
   f.grid.SetFormula(2, 1, "SUM(R1C1:R100C1)");

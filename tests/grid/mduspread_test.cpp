@@ -84,8 +84,15 @@ TEST_F(MduSpreadTest, CommonDesignOfAReportGrid) {
   EXPECT_EQ(g.OperationMode(), spread::OpModeSingle);
   EXPECT_EQ(g.UserColAction(), 1);
   EXPECT_EQ(g.GetRefStyle(), 2);
-  EXPECT_EQ(g.ShadowColor(), RgbColor(204, 226, 244));
   EXPECT_EQ(g.SelBackColor(), RgbColor(254, 254, 186));
+  // The headers are drawn in the header colours.
+  g.SetMaxRows(1);
+  for (auto o : {Qt::Horizontal, Qt::Vertical}) {
+    EXPECT_EQ(g.Model()->headerData(0, o, Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(204, 226, 244));
+    EXPECT_EQ(g.Model()->headerData(0, o, Qt::ForegroundRole).value<QBrush>().color(),
+              QColor(0, 0, 0));
+  }
 
   // Rows loaded afterwards are locked and take the row colours.
   g.SetMaxRows(2);

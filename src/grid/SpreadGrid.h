@@ -7,7 +7,8 @@
 //
 // Storage is one vector of cells per column, text held only where set; formats, colours and
 // locks are overrides layered sheet < column < row < cell, so styling a whole column or sheet is
-// one entry, not one per cell.
+// one entry, not one per cell. Setting a property for a sheet, column or row takes that property
+// back from every narrower layer inside it, as the old control did.
 
 #include <QColor>
 #include <QRect>
@@ -61,10 +62,14 @@ class SpreadGrid : public QWidget {
 
   // Text and values. A number cell's GetText is the formatted text ("1,234"), Value the plain
   // number ("1234"); other cells give back exactly what SetText stored.
-  // -1 writes a whole column, row or sheet.
+  // -1 writes a whole column, row or sheet. A formula cell keeps showing its result. A number
+  // cell keeps the number (separators read, held within TypeNumberMin/Max, rounded to its
+  // decimals); text that is no number leaves it empty.
   void SetText(int col, int row, const QString& text);
   QString GetText(int col, int row) const;
   QString Value(int col, int row) const;
+  // R1C1 style: SUM/MIN/MAX/AVERAGE/COUNT/ABS, + - * / and parentheses, RnCm, RC5, R[-1]C.
+  // Row -1 puts it in every row. An error (division by zero, a bad reference) shows empty.
   void SetFormula(int col, int row, const QString& formula);
   QString Formula(int col, int row) const;
   int GetRefStyle() const;

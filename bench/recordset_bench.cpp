@@ -2,6 +2,7 @@
 // C-API store-and-fetch loop of the same statement on the same kind of connection.
 //
 //   bench_recordset_bench   (SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET name the server)
+#include "BenchSupport.h"
 #include "app/AppState.h"
 #include "db/modMySQL_Func.h"
 #include "platform/AppPaths.h"
@@ -24,25 +25,8 @@ namespace {
 constexpr int kRows = 1000000;
 constexpr const char* kSql = "SELECT c1, c2, c3, c4, c5, c6, c7, c8 FROM sendora_bench.rs";
 
-MYSQL* ConnectRoot(const QByteArray& socket) {
-  MYSQL* m = mysql_init(nullptr);
-  if (!mysql_real_connect(m, nullptr, "root", nullptr, nullptr, 0, socket.constData(), 0)) {
-    std::fprintf(stderr, "cannot connect as root: %s\n", mysql_error(m));
-    std::exit(1);
-  }
-  mysql_set_character_set(m, "utf8mb4");
-  return m;
-}
-
-void Exec(MYSQL* m, const char* sql) {
-  if (mysql_query(m, sql) != 0) {
-    std::fprintf(stderr, "%s\n%s\n", mysql_error(m), sql);
-    std::exit(1);
-  }
-  if (MYSQL_RES* r = mysql_store_result(m)) mysql_free_result(r);
-}
-
 void Prepare(MYSQL* m) {
+  using bench::Exec;
   Exec(m, "CREATE DATABASE IF NOT EXISTS sendora_bench CHARACTER SET euckr");
   Exec(m, "CREATE USER IF NOT EXISTS 'bench'@'127.0.0.1' IDENTIFIED BY 'bench'");
   Exec(m, "GRANT SELECT ON sendora_bench.* TO 'bench'@'127.0.0.1'");
@@ -50,10 +34,7 @@ void Prepare(MYSQL* m) {
        "CREATE TABLE IF NOT EXISTS sendora_bench.rs (id INT PRIMARY KEY, c1 VARCHAR(20),"
        " c2 VARCHAR(30), c3 VARCHAR(20), c4 VARCHAR(12), c5 CHAR(14), c6 VARCHAR(60),"
        " c7 VARCHAR(30), c8 VARCHAR(40)) CHARACTER SET euckr ENGINE=InnoDB");
-  mysql_query(m, "SELECT COUNT(*) FROM sendora_bench.rs");
-  MYSQL_RES* r = mysql_store_result(m);
-  const int have = atoi(mysql_fetch_row(r)[0]);
-  mysql_free_result(r);
+  const int have = bench::Count(m, "sendora_bench.rs");
   if (have == kRows) return;
   std::printf("filling %d rows...\n", kRows);
   Exec(m, "TRUNCATE sendora_bench.rs");
@@ -68,31 +49,6 @@ void Prepare(MYSQL* m) {
        " CONCAT('memo text ', seq % 1234),"
        " CONCAT('mixed 혼합 ', seq)"
        " FROM sendora_bench.seq_1_to_1000000");
-}
-
-double BareLoop(const QByteArray& port, std::size_t& bytes, unsigned long flags = CLIENT_COMPRESS) {
-  MYSQL* m = mysql_init(nullptr);
-  mysql_options(m, MYSQL_SET_CHARSET_NAME, "euckr");
-  if (!mysql_real_connect(m, "127.0.0.1", "bench", "bench", nullptr, port.toUInt(), nullptr,
-                          flags)) {
-    std::fprintf(stderr, "bare connect: %s\n", mysql_error(m));
-    std::exit(1);
-  }
-  QElapsedTimer t;
-  t.start();
-  mysql_real_query(m, kSql, static_cast<unsigned long>(std::strlen(kSql)));
-  MYSQL_RES* res = mysql_store_result(m);
-  const unsigned int cols = mysql_num_fields(res);
-  bytes = 0;
-  while (MYSQL_ROW row = mysql_fetch_row(res)) {
-    const unsigned long* len = mysql_fetch_lengths(res);
-    for (unsigned int i = 0; i < cols; ++i)
-      if (row[i]) bytes += len[i];
-  }
-  mysql_free_result(res);
-  const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
-  mysql_close(m);
-  return ms;
 }
 
 double Ours(std::size_t& memory, int& rows) {
@@ -122,7 +78,7 @@ int main(int argc, char** argv) {
   settings::SetRoot(settingsDir.path());
   App().appTitle = QStringLiteral("SendoraBench");
 
-  MYSQL* root = ConnectRoot(socket);
+  MYSQL* root = bench::ConnectRoot(socket);
   Prepare(root);
   mysql_close(root);
 
@@ -135,12 +91,13 @@ int main(int argc, char** argv) {
   std::size_t rawBytes = 0, memory = 0;
   int rows = 0;
   for (int round = 0; round < 3; ++round) {
-    bestBare = std::min(bestBare, BareLoop(port, rawBytes));
+    bestBare = std::min(bestBare, bench::BareStoreFetch(port, nullptr, kSql, rawBytes));
     bestOurs = std::min(bestOurs, Ours(memory, rows));
   }
   std::size_t ignored = 0;
   double plain = 1e18;
-  for (int round = 0; round < 2; ++round) plain = std::min(plain, BareLoop(port, ignored, 0));
+  for (int round = 0; round < 2; ++round)
+    plain = std::min(plain, bench::BareStoreFetch(port, nullptr, kSql, ignored, 0));
   std::printf("rows: %d x 8 text columns (best of 3, same compressed connection)\n", rows);
   std::printf("bare store+fetch:  %9.1f ms\n", bestBare);
   std::printf("DBOpenRecordset:   %9.1f ms\n", bestOurs);

@@ -4,6 +4,7 @@
 #include "app/Deployment.h"
 #include "app/Hoverlet.h"
 #include "app/modWinver.h"
+#include "customers/FrmMain.h"
 #include "db/modMySQL_Func.h"
 #include "login/frmLogin.h"
 #include "platform/AppPaths.h"
@@ -74,8 +75,10 @@ int Main() {
     return 0;
   }
 
-  DestroyApp();
-  return 0;
+  // The window deletes itself when closed; closing it shuts the program down.
+  auto* main = new FrmMain;
+  main->show();
+  return kMainWindowShown;
 }
 
 bool InitApp() {

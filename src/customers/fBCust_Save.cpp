@@ -22,9 +22,6 @@ constexpr const char* kInitialPassword = "4826";
 constexpr const char* kLegacyPassword = "zhpkw--374";
 const QString kNothingSaved = QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다.");
 
-QString Quoted(const QString& value) {
-  return QLatin1Char('\'') + DBEscape(value) + QLatin1Char('\'');
-}
 }  // namespace
 
 fBCust_Save::fBCust_Save(QWidget* parent) : QDialog(parent) {
@@ -173,20 +170,20 @@ void fBCust_Save::btnSave_Click() {
     sql = QStringLiteral("INSERT INTO ") + QStringLiteral("smsuser") +
           QStringLiteral(
               " (userid, userpw, user_passwd , username, restcnt, regdate, bigo, hpno, reguser") +
-          QStringLiteral(") VALUES (") + QStringLiteral(" ") + Quoted(id) + QStringLiteral(", ") +
-          Quoted(QLatin1String(kLegacyPassword)) + QStringLiteral(", SHA1('") +
+          QStringLiteral(") VALUES (") + QStringLiteral(" ") + DBQuoted(id) + QStringLiteral(", ") +
+          DBQuoted(QLatin1String(kLegacyPassword)) + QStringLiteral(", SHA1('") +
           QLatin1String(kInitialPassword) + QStringLiteral("')") + QStringLiteral(", ") +
-          Quoted(htField[0]->Text()) + QStringLiteral(", ") + QStringLiteral("0") +
-          QStringLiteral(", CURDATE()") + QStringLiteral(", ") + Quoted(htField[3]->Text()) +
-          QStringLiteral(", ") + Quoted(htField[4]->Text()) + QStringLiteral(", '") + staff +
+          DBQuoted(htField[0]->Text()) + QStringLiteral(", ") + QStringLiteral("0") +
+          QStringLiteral(", CURDATE()") + QStringLiteral(", ") + DBQuoted(htField[3]->Text()) +
+          QStringLiteral(", ") + DBQuoted(htField[4]->Text()) + QStringLiteral(", '") + staff +
           QStringLiteral("'") + QStringLiteral(")");
   } else {
     sql = QStringLiteral("UPDATE ") + QStringLiteral("smsuser") + QStringLiteral(" SET ") +
-          QStringLiteral(" userid = ") + Quoted(id) + QStringLiteral(", username = ") +
-          Quoted(htField[0]->Text()) + QStringLiteral(", bigo = ") + Quoted(htField[3]->Text()) +
-          QStringLiteral(", hpno = ") + Quoted(htField[4]->Text()) +
-          QStringLiteral(", update_user = '") + staff + QStringLiteral("'") +
-          QStringLiteral(" WHERE userseq = ") + QString::number(m_code);
+          QStringLiteral(" userid = ") + DBQuoted(id) + QStringLiteral(", username = ") +
+          DBQuoted(htField[0]->Text()) + QStringLiteral(", bigo = ") +
+          DBQuoted(htField[3]->Text()) + QStringLiteral(", hpno = ") +
+          DBQuoted(htField[4]->Text()) + QStringLiteral(", update_user = '") + staff +
+          QStringLiteral("'") + QStringLiteral(" WHERE userseq = ") + QString::number(m_code);
   }
   if (DBExecute(sql, false) < 1) {
     MsgInfo(kNothingSaved);

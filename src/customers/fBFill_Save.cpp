@@ -24,9 +24,7 @@
 
 namespace {
 const QString kNothingSaved = QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다.");
-QString Quoted(const QString& value) {
-  return QLatin1Char('\'') + DBEscape(value) + QLatin1Char('\'');
-}
+
 }  // namespace
 
 fBFill_Save::fBFill_Save(QWidget* parent) : QDialog(parent) {
@@ -232,10 +230,10 @@ void fBFill_Save::btnSave_Click() {
       QStringLiteral("INSERT INTO ") + QStringLiteral("smsfill") +
       QStringLiteral(" (reguser, userid, regtime, regtype, casecnt, casemoney, bigo") +
       QStringLiteral(") VALUES (") + QStringLiteral(" '") + reguser + QStringLiteral("'") +
-      QStringLiteral(", ") + Quoted(userid) + QStringLiteral(", ") + QStringLiteral("NOW()+0") +
+      QStringLiteral(", ") + DBQuoted(userid) + QStringLiteral(", ") + QStringLiteral("NOW()+0") +
       QStringLiteral(", ") + QStringLiteral("0") + QStringLiteral(", ") + QString::number(count) +
       QStringLiteral(", ") + QString::number(money) + QStringLiteral(", ") +
-      Quoted(htField[4]->Text()) + QStringLiteral(")");
+      DBQuoted(htField[4]->Text()) + QStringLiteral(")");
   if (DBExecute(insert, false) < 1) {
     MsgInfo(kNothingSaved);
     return;
@@ -244,14 +242,14 @@ void fBFill_Save::btnSave_Click() {
 
   const int raised =
       DBExecute(QStringLiteral("UPDATE smsuser SET restcnt = restcnt + ") + QString::number(count) +
-                    QStringLiteral(" WHERE userid = ") + Quoted(userid),
+                    QStringLiteral(" WHERE userid = ") + DBQuoted(userid),
                 false);
   if (raised != 1) {
     // The two statements are not one transaction: take the charge back out. Where several
     // accounts share the ID, each was raised and is lowered again first.
     if (raised > 1) {
       DBExecute(QStringLiteral("UPDATE smsuser SET restcnt = restcnt - ") + QString::number(count) +
-                    QStringLiteral(" WHERE userid = ") + Quoted(userid),
+                    QStringLiteral(" WHERE userid = ") + DBQuoted(userid),
                 false);
     }
     const int removed = DBExecute(QStringLiteral("DELETE FROM ") + QStringLiteral("smsfill") +

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "controls/HCText.h"
 #include "controls/LabelPanel.h"
+#include "grid/SpreadGrid.h"
 #include "platform/Prompt.h"
 
 #include <QApplication>
@@ -59,4 +60,12 @@ QString DigitsOnly(const QString& text) {
   for (const QChar c : text)
     if (c >= u'0' && c <= u'9') out += c;
   return out;
+}
+
+QString GetCellText(const SpreadGrid& grid, int col, int row) {
+  // The active cell of an empty grid is no cell: never the header's text.
+  if (col == -2 && (col = grid.ActiveCol()) < 1) return QString();
+  if (row == -2 && (row = grid.ActiveRow()) < 1) return QString();
+  if (col < 0 || row < 0 || col > grid.MaxCols() || row > grid.MaxRows()) return QString();
+  return grid.GetText(col, row);
 }

@@ -6,6 +6,10 @@
 
 class HCText;
 class QWidget;
+class SpreadGrid;
+
+// The cell's text; col or row -2 stands for the active column or row; empty when there is none.
+QString GetCellText(const SpreadGrid& grid, int col, int row);
 
 // True when the field is empty (or "0" when zeroIsEmpty); then says which field is required and
 // puts the focus there.

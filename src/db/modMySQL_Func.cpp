@@ -140,6 +140,10 @@ QString DBEscape(const QString& text) {
   return out;
 }
 
+QString DBQuoted(const QString& text) {
+  return QLatin1Char('\'') + DBEscape(text) + QLatin1Char('\'');
+}
+
 void DBCloseRecordset(RecordsetPtr& rs) {
   if (rs && rs->State() == Recordset::adStateOpen) rs->Close();
   rs.reset();

@@ -25,6 +25,8 @@ bool DBCheckDuplicate(const QString& table, const QString& column, const QString
                       const QString& extra, bool ask, const QString& label, const QString& display,
                       bool trim);
 QString DBEscape(const QString& text);
+// A typed value as an SQL text literal: DBEscape between single quotes.
+QString DBQuoted(const QString& text);
 void DBCloseRecordset(RecordsetPtr& rs);
 QString VarToStr(const QVariant& value);
 

@@ -214,6 +214,7 @@ class SpreadGrid : public QWidget {
   void RightClick(int clickType, int col, int row);
   // keyCode is Qt's key code (the same as the old key codes for letters and digits); shift is
   // a combination of ShiftMask values. The grid still handles the key afterwards.
+  // Windows key codes (Enter 13, letters as upper-case ASCII) and 1 Shift, 2 Ctrl, 4 Alt.
   void KeyDown(int keyCode, int shift);
   void DblClick(int col, int row);
   void ColWidthChange(int col1, int col2);

@@ -1,3 +1,4 @@
+#include "controls/ControlSupport.h"
 #include "grid/SpreadGridPrivate.h"
 
 #include <QAbstractButton>
@@ -25,7 +26,8 @@ void SpreadView::keyPressEvent(QKeyEvent* e) {
   if (e->modifiers() & Qt::ShiftModifier) shift |= spread::ShiftMaskShift;
   if (e->modifiers() & Qt::ControlModifier) shift |= spread::ShiftMaskCtrl;
   if (e->modifiers() & Qt::AltModifier) shift |= spread::ShiftMaskAlt;
-  emit d->q->KeyDown(e->key(), shift);
+  // Windows key codes, as the windows' key handling (Enter 13, Ctrl+C 67 ...) was written for.
+  emit d->q->KeyDown(controls::VbKeyCode(*e), shift);
   QTableView::keyPressEvent(e);
 }
 

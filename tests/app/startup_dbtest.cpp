@@ -32,7 +32,9 @@ class StartupTest : public ::testing::Test {
                 .toUtf8());
   }
 
-  RunResult Start() {
+  // keepRunningMs > 0: the program is expected to stay up (its main window open) that long; it
+  // is then ended and still-running is reported as exit code -2.
+  RunResult Start(int keepRunningMs = 0) {
     const QString transcript = m_app.path() + QStringLiteral("/prompts.txt");
     QFile::remove(transcript);
     QProcess p;
@@ -44,12 +46,21 @@ class StartupTest : public ::testing::Test {
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(SENDORA_BIN_DIR "/Sendora"), {});
     RunResult run;
-    if (!p.waitForFinished(60000)) {
+    if (keepRunningMs > 0) {
+      if (!p.waitForFinished(keepRunningMs)) {
+        run.exitCode = -2;
+        p.kill();
+        p.waitForFinished(10000);
+      } else {
+        run.exitCode = p.exitCode();
+      }
+    } else if (!p.waitForFinished(60000)) {
       p.kill();
       ADD_FAILURE() << "the program did not end";
       return run;
+    } else {
+      run.exitCode = p.exitCode();
     }
-    run.exitCode = p.exitCode();
     QFile f(transcript);
     if (f.open(QIODevice::ReadOnly))
       run.transcript = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
@@ -116,11 +127,12 @@ TEST_F(StartupTest, RegisteredWorkstationWithRememberedPasswordGetsThrough) {
   settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
                         QStringLiteral("passwd"), QStringLiteral("secret"));
   WriteDeployment(testdb::Port());
-  const RunResult run = Start();
-  EXPECT_EQ(run.exitCode, 0);
+  // Past the login the customer list stays open until the user closes it.
+  const RunResult run = Start(3000);
+  EXPECT_EQ(run.exitCode, -2);
   EXPECT_EQ(run.transcript, QStringList{QStringLiteral("modal\t로그인\tfrmLogin")});
-  // The lock went with the process: the next start is not refused.
-  EXPECT_EQ(Start().transcript, QStringList{QStringLiteral("modal\t로그인\tfrmLogin")});
+  // The lock went with the killed process: the next start is not refused.
+  EXPECT_EQ(Start(3000).transcript, QStringList{QStringLiteral("modal\t로그인\tfrmLogin")});
 }
 
 }  // namespace

@@ -1,0 +1,355 @@
+#include "customers/FrmMain.h"
+
+#include "app/AppState.h"
+#include "app/Hoverlet.h"
+#include "app/modMain.h"
+#include "controls/HCText.h"
+#include "controls/TelFormat.h"
+#include "customers/AccessRules.h"
+#include "customers/CustomerSearch.h"
+#include "customers/FrmCertifiedTelNumMng.h"
+#include "customers/fBCust_Save.h"
+#include "customers/fBFill_Save.h"
+#include "customers/modCustomer.h"
+#include "db/modMySQL_Func.h"
+#include "grid/MduSpread.h"
+#include "grid/SpreadGrid.h"
+#include "grid/modMy_formReSize.h"
+#include "platform/Clock.h"
+#include "platform/InputMode.h"
+#include "platform/Prompt.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+// The grid's columns, in order.
+const char* const kHeaders[] = {
+    "상호",          "전화번호",        "ID",     "잔여",   "등록일",   "메모",
+    "발신번호 건수", "등록된 발신번호", "등록자", "수정자", "수정일시", "CODE"};
+constexpr int kColName = 1, kColPhone = 2, kColId = 3, kColBalance = 4, kColRegDate = 5,
+              kColMemo = 6, kColCertCount = 7, kColCertTel = 8, kColRegUser = 9,
+              kColUpdateUser = 10, kColUpdateTime = 11, kColCode = 12;
+
+// The hourglass for a scope.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+QString CertTelText(const QString& certtel, int certcnt) {
+  const QString grouped = FormatTelNoMasked(certtel);
+  if (certcnt <= 1) return grouped;
+  return grouped + QStringLiteral(" 외") + QString::number(certcnt - 1) + QStringLiteral("건");
+}
+
+}  // namespace
+
+FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("FrmMain"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("Sendora") + QStringLiteral(" Ver.") +
+                 QStringLiteral(SENDORA_VERSION) + QStringLiteral(" (HOST: ") + App().smsDbHost +
+                 QStringLiteral(")") + QStringLiteral("  *") + CurrentStaff().userName);
+
+  pnlTop[0] = new QWidget(this);
+  pnlTop[0]->setObjectName(QStringLiteral("pnlTop0"));
+  pnlTop[2] = new QWidget(this);
+  pnlTop[2]->setObjectName(QStringLiteral("pnlTop2"));
+  auto* searchLabel = new QLabel(QStringLiteral("검색:"), pnlTop[0]);
+  searchLabel->setGeometry(6, 8, 36, 22);
+  htField0 = new HCText(pnlTop[0]);
+  htField0->setObjectName(QStringLiteral("htField0"));
+  htField0->setGeometry(44, 6, 160, 24);
+
+  const auto button = [this](const char* name, const char* caption) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), pnlTop[0]);
+    b->setObjectName(QLatin1String(name));
+    b->resize(TwipsToPixels(1200), 28);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+  };
+  btnQuery = button("btnQuery", "조회 F5");
+  btnAdd = button("btnAdd", "업체 추가 F2");
+  btnEdit = button("btnEdit", "업체 수정 F3");
+  btnCharge = button("btnCharge", "충전 F9");
+  btnUseLog = button("btnUseLog", "사용내역 F6");
+  btnCertifiedTelNum = button("btnCertifiedTelNum", "발신번호 사전등록(F12)");
+  btnChargeList = button("btnChargeList", "충전내역");
+  btnSumFill = button("btnSumFill", "충전집계");
+  btnSumUse = button("btnSumUse", "사용집계");
+  btnClose = button("btnClose", "닫기(&C)");
+  btnCertifiedTelNum->resize(TwipsToPixels(1900), 28);
+  pnlTop[0]->setFixedHeight(38);
+
+  spList = new SpreadGrid(pnlTop[2]);
+  spList->setObjectName(QStringLiteral("spList"));
+
+  // Placement before any saved layout: centred on the old design's 15300-twip width.
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  setGeometry((screen.width() - TwipsToPixels(15300)) / 2,
+              (screen.height() - TwipsToPixels(9000)) / 2, TwipsToPixels(12870),
+              TwipsToPixels(9000));
+
+  const QString& staff = CurrentStaff().userId;
+  btnSumUse->setVisible(MaySeeSummaries(staff));
+  btnSumFill->setVisible(MaySeeSummaries(staff));
+  btnChargeList->setEnabled(MayOpenChargeList(staff));
+
+  CommonSpreadDesign(*spList, true, true, true, true, true);
+  spList->SetMaxCols(12);
+  for (int c = 1; c <= 12; ++c) spList->SetText(c, 0, QString::fromUtf8(kHeaders[c - 1]));
+  SetCellTypeNumber(*spList, kColBalance, 0, true, -1, true, false);
+  SetHanEngMode(true, spList);
+
+  connect(btnQuery, &QPushButton::clicked, this, &FrmMain::btnQuery_Click);
+  connect(btnAdd, &QPushButton::clicked, this, &FrmMain::btnAdd_Click);
+  connect(btnEdit, &QPushButton::clicked, this, &FrmMain::btnEdit_Click);
+  connect(btnCharge, &QPushButton::clicked, this, &FrmMain::btnCharge_Click);
+  connect(btnUseLog, &QPushButton::clicked, this, &FrmMain::btnUseLog_Click);
+  connect(btnCertifiedTelNum, &QPushButton::clicked, this, &FrmMain::btnCertifiedTelNum_Click);
+  connect(btnChargeList, &QPushButton::clicked, this, &FrmMain::btnChargeList_Click);
+  connect(btnSumFill, &QPushButton::clicked, this, &FrmMain::btnSumFill_Click);
+  connect(btnSumUse, &QPushButton::clicked, this, &FrmMain::btnSumUse_Click);
+  connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+  connect(htField0, &HCText::KeyPress, this, [this](int& keyAscii) {
+    if (keyAscii != 13) return;
+    keyAscii = 0;  // Enter searches instead of moving on
+    btnQuery_Click();
+  });
+  connect(spList, &SpreadGrid::DblClick, this, [this](int, int row) {
+    if (row > 0) btnEdit_Click();
+  });
+  connect(spList, &SpreadGrid::KeyDown, this, [this](int keyCode, int) {
+    if (keyCode == 13) btnCharge_Click();
+  });
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (FormMinSize(*this, -1, -1) == -1) return;
+  const int clientWidth = PixelsToTwips(width());
+  pnlTop[0]->setGeometry(0, 0, width(), pnlTop[0]->height());
+  const std::pair<QPushButton*, int> places[] = {
+      {btnClose, 1}, {btnUseLog, 2}, {btnCertifiedTelNum, 3}, {btnChargeList, 4}, {btnCharge, 5},
+      {btnEdit, 6},  {btnAdd, 7},    {btnQuery, 8},           {btnSumUse, 9},     {btnSumFill, 10}};
+  for (const auto& [b, position] : places) PlaceTopButton(*b, clientWidth, position);
+  pnlTop[2]->move(0, pnlTop[0]->height());
+  FitWidth(*pnlTop[2], clientWidth, spList);
+  FitHeight(*pnlTop[2], PixelsToTwips(height()), spList);
+}
+
+void FrmMain::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_F2:
+      btnAdd_Click();
+      return;
+    case Qt::Key_F3:
+      btnEdit_Click();
+      return;
+    case Qt::Key_F5:
+      btnQuery_Click();
+      return;
+    case Qt::Key_F6:
+      btnUseLog_Click();
+      return;
+    case Qt::Key_F8:
+      ExportList();
+      return;
+    case Qt::Key_F12:
+      btnCertifiedTelNum_Click();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+QString FrmMain::SelectedId() const { return GetCellText(*spList, kColId, -2); }
+
+int FrmMain::SelectedCode() const { return GetCellText(*spList, kColCode, -2).toInt(); }
+
+void FrmMain::btnQuery_Click() {
+  const QString text = htField0->Text();
+  if (text.trimmed().size() < 2 && !MaySearchWithFewerThanTwoCharacters(CurrentStaff().userId)) {
+    MsgInfo(QStringLiteral("검색어를 2자 이상 입력하세요."));
+    SafeSetFocus(htField0->txtBox);
+    return;
+  }
+
+  WaitCursor wait;
+  ReDrawOff redraw(*spList);
+  const int activeRow = spList->ActiveRow();
+  const int activeCol = spList->ActiveCol();
+  spList->SetMaxRows(0);
+
+  RecordsetPtr rs;
+  const int count = DBOpenRecordset(rs, CustomerSearchSql(text));
+  spList->SetMaxRows(count > 0 ? count : 0);
+  if (rs) {
+    const int fName = rs->FieldIndex(QStringLiteral("username"));
+    const int fPhone = rs->FieldIndex(QStringLiteral("hpno"));
+    const int fId = rs->FieldIndex(QStringLiteral("userid"));
+    const int fCnt = rs->FieldIndex(QStringLiteral("cnt"));
+    const int fRegDate = rs->FieldIndex(QStringLiteral("regdate"));
+    const int fMemo = rs->FieldIndex(QStringLiteral("bigo"));
+    const int fCertCnt = rs->FieldIndex(QStringLiteral("certcnt"));
+    const int fCertTel = rs->FieldIndex(QStringLiteral("certtel"));
+    const int fRegUser = rs->FieldIndex(QStringLiteral("reguser"));
+    const int fUpdUser = rs->FieldIndex(QStringLiteral("update_user"));
+    const int fUpdTime = rs->FieldIndex(QStringLiteral("update_dttm"));
+    const int fSeq = rs->FieldIndex(QStringLiteral("userseq"));
+    int row = 0;
+    for (; !rs->Eof(); rs->MoveNext()) {
+      ++row;
+      spList->SetText(kColName, row, rs->Fields(fName));
+      spList->SetText(kColPhone, row, rs->Fields(fPhone));
+      spList->SetText(kColId, row, rs->Fields(fId));
+      spList->SetText(kColBalance, row, rs->Fields(fCnt));
+      spList->SetText(kColRegDate, row, rs->Fields(fRegDate));
+      spList->SetText(kColMemo, row, rs->Fields(fMemo));
+      const QString certCount = rs->Fields(fCertCnt);
+      spList->SetText(kColCertCount, row, certCount);
+      spList->SetText(kColCertTel, row, CertTelText(rs->Fields(fCertTel), certCount.toInt()));
+      spList->SetText(kColRegUser, row, rs->Fields(fRegUser));
+      spList->SetText(kColUpdateUser, row, rs->Fields(fUpdUser));
+      spList->SetText(kColUpdateTime, row, rs->Fields(fUpdTime));
+      spList->SetText(kColCode, row, rs->Fields(fSeq));
+    }
+  }
+  if (count <= 0) ShowHoverlet(QStringLiteral("검색된 결과가 없습니다."), 500);
+  DBCloseRecordset(rs);
+
+  const int rows = spList->MaxRows();
+  const int col = activeCol > 0 ? activeCol : 1;
+  if (activeRow >= 1 && activeRow <= rows)
+    spList->SetActiveCell(col, activeRow);
+  else if (rows > 0)
+    spList->SetActiveCell(col, rows);
+}
+
+void FrmMain::ShowCustomerDialog(int mode, int code) {
+  fBCust_Save dialog(this);
+  m_customerDialog = &dialog;
+  dialog.SetFormMode(mode, this, code);
+  ShowModal(dialog);
+  m_customerDialog = nullptr;
+  SafeSetFocus(spList);
+}
+
+void FrmMain::btnAdd_Click() { ShowCustomerDialog(1, 0); }
+
+void FrmMain::btnEdit_Click() {
+  const int code = SelectedCode();
+  if (code == 0) {
+    MsgInfo(QStringLiteral("먼저 그리드에서 수정할 자료를 선택하세요."));
+    SafeSetFocus(spList);
+    return;
+  }
+  ShowCustomerDialog(2, code);
+}
+
+void FrmMain::SyncUpdateUser(int& eUpdateMode) {
+  if (!m_customerDialog) return;
+  const fBCust_Save& dlg = *m_customerDialog;
+  int row = spList->ActiveRow();
+  if (eUpdateMode == 1) {
+    spList->SetMaxRows(spList->MaxRows() + 1);
+    row = spList->MaxRows();
+  }
+  if (row < 1) return;
+  spList->SetText(kColName, row, dlg.htField[0]->Text());
+  spList->SetText(kColId, row, dlg.htField[1]->Text());
+  if (eUpdateMode == 1) {
+    spList->SetText(kColRegDate, row, clock_::LocalNow().toString(QStringLiteral("yyyy-MM-dd")));
+    spList->SetText(kColRegUser, row, CurrentStaff().userId);
+    spList->SetText(kColBalance, row, QStringLiteral("0"));
+  }
+  spList->SetText(kColMemo, row, dlg.htField[3]->Text());
+  spList->SetText(kColPhone, row, dlg.htField[4]->Text());
+  spList->SetText(kColCode, row, QString::number(dlg.CustomerCode()));
+  spList->SetActiveCell(spList->ActiveCol() > 0 ? spList->ActiveCol() : 1, row);
+}
+
+void FrmMain::btnCharge_Click() {
+  const QString id = SelectedId();
+  if (id.isEmpty()) {
+    MsgInfo(QStringLiteral("우선 충전할 고객을 선택해 주세요"));
+    return;
+  }
+  {
+    fBFill_Save dialog(this);
+    dialog.SetFormMode(id, 1, this, 0);
+    ShowModal(dialog);
+  }
+  // Cancelled or not, the list shows what the database holds now.
+  RefreshBalance();
+}
+
+void FrmMain::RefreshBalance() {
+  const int row = spList->ActiveRow();
+  if (row < 1) return;
+  const QString value = DBGetValue(QStringLiteral("SELECT restcnt FROM smsuser WHERE userseq = ") +
+                                   QString::number(SelectedCode()));
+  spList->SetText(kColBalance, row, value);
+}
+
+void FrmMain::btnUseLog_Click() {
+  if (SelectedId().isEmpty()) {
+    MsgInfo(QStringLiteral("우선 조회할 고객을 선택해 주세요"));
+    return;
+  }
+  // The usage ledger opens here once it exists.
+}
+
+void FrmMain::btnCertifiedTelNum_Click() {
+  const QString id = SelectedId();
+  if (id.isEmpty()) {
+    MsgInfo(QStringLiteral("우선 발신번호 사전등록할 고객을 선택해 주세요."));
+    return;
+  }
+  FrmCertifiedTelNumMng dialog(this);
+  dialog.lblID->setText(id);
+  dialog.lblCompName->setText(GetCellText(*spList, kColName, -2));
+  ShowModal(dialog);
+}
+
+void FrmMain::btnChargeList_Click() {
+  if (!btnChargeList->isEnabled()) return;
+  // The charge list opens here once it exists.
+}
+
+void FrmMain::btnSumFill_Click() {
+  // The charge summary opens here once it exists.
+}
+
+void FrmMain::btnSumUse_Click() {
+  // The usage summary opens here once it exists.
+}
+
+void FrmMain::ExportList() {
+  if (!MayExportCustomerList(CurrentStaff().userId)) {
+    MsgInfo(QStringLiteral("엑셀 내보내기 권한이 없습니다."));
+    return;
+  }
+  // The spreadsheet export runs here once it exists.
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+  if (m_closing) {
+    event->accept();
+    return;
+  }
+  m_closing = true;
+  UnloadOtherForms(objectName());
+  DestroyApp();
+  event->accept();
+}

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 namespace {
 
@@ -109,6 +110,15 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   SetCellTypeNumber(*spList, kColBalance, 0, true, -1, true, false);
   SetHanEngMode(true, spList);
 
+  // The window sees its function keys before any of its controls does.
+  const std::pair<int, void (FrmMain::*)()> keys[] = {
+      {Qt::Key_F2, &FrmMain::btnAdd_Click},   {Qt::Key_F3, &FrmMain::btnEdit_Click},
+      {Qt::Key_F5, &FrmMain::btnQuery_Click}, {Qt::Key_F6, &FrmMain::btnUseLog_Click},
+      {Qt::Key_F8, &FrmMain::ExportList},     {Qt::Key_F12, &FrmMain::btnCertifiedTelNum_Click}};
+  for (const auto& [key, slot] : keys) {
+    auto* shortcut = new QShortcut(QKeySequence(key), this);
+    connect(shortcut, &QShortcut::activated, this, slot);
+  }
   connect(btnQuery, &QPushButton::clicked, this, &FrmMain::btnQuery_Click);
   connect(btnAdd, &QPushButton::clicked, this, &FrmMain::btnAdd_Click);
   connect(btnEdit, &QPushButton::clicked, this, &FrmMain::btnEdit_Click);
@@ -146,31 +156,6 @@ void FrmMain::resizeEvent(QResizeEvent* event) {
   pnlTop[2]->move(0, pnlTop[0]->height());
   FitWidth(*pnlTop[2], clientWidth, spList);
   FitHeight(*pnlTop[2], PixelsToTwips(height()), spList);
-}
-
-void FrmMain::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_F2:
-      btnAdd_Click();
-      return;
-    case Qt::Key_F3:
-      btnEdit_Click();
-      return;
-    case Qt::Key_F5:
-      btnQuery_Click();
-      return;
-    case Qt::Key_F6:
-      btnUseLog_Click();
-      return;
-    case Qt::Key_F8:
-      ExportList();
-      return;
-    case Qt::Key_F12:
-      btnCertifiedTelNum_Click();
-      return;
-    default:
-      QWidget::keyPressEvent(event);
-  }
 }
 
 QString FrmMain::SelectedId() const { return GetCellText(*spList, kColId, -2); }

@@ -44,7 +44,6 @@ class FrmMain : public QWidget, public CustomerListOwner {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void btnAdd_Click();

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -239,6 +240,29 @@ TEST_F(FrmMainTest, BalanceIsReadBackAfterTheChargeDialogEvenWhenCancelled) {
   });
   QTest::keyClick(w->spList->CellArea()->parentWidget(), Qt::Key_Return);  // the grid's view
   EXPECT_EQ(w->spList->Value(4, 1), QStringLiteral("777"));
+  EXPECT_TRUE(m_prompt.AllAnswersUsed());
+}
+
+TEST_F(FrmMainTest, FunctionKeysWorkFromTheGridToo) {
+  auto w = Open(QStringLiteral("staff3"));
+  Search(*w, QStringLiteral("마바"));
+  w->spList->SetActiveCell(1, 1);
+  QWidget* view = w->spList->CellArea()->parentWidget();
+  view->setFocus();
+  m_prompt.ModalNext([](QDialog& d) {
+    EXPECT_EQ(d.objectName(), QStringLiteral("FrmCertifiedTelNumMng"));
+    EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("lblID"))->text(), QStringLiteral("tel"));
+    EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("lblCompName"))->text(),
+              QStringLiteral("마바상사"));
+    return int(QDialog::Rejected);
+  });
+  QTest::keyClick(view, Qt::Key_F12);
+  m_prompt.ModalNext([](QDialog& d) {
+    EXPECT_EQ(d.objectName(), QStringLiteral("fBCust_Save"));
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("고객등록 - 『수정』"));
+    return int(QDialog::Rejected);
+  });
+  QTest::keyClick(view, Qt::Key_F3);
   EXPECT_TRUE(m_prompt.AllAnswersUsed());
 }
 

@@ -22,32 +22,46 @@ class HCTextBox final : public QLineEdit {
   explicit HCTextBox(HCText* owner) : QLineEdit(owner), m_owner(owner) {}
 
   void BaseKeyPress(QKeyEvent* event) { QLineEdit::keyPressEvent(event); }
+  // The control is going away: its own steps must not run on a half-destroyed object (the box
+  // still loses the focus while the widgets are torn down).
+  void Detach() { m_owner = nullptr; }
   void BaseInputMethod(QInputMethodEvent* event) { QLineEdit::inputMethodEvent(event); }
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override { m_owner->BoxKeyPress(event); }
+  void keyPressEvent(QKeyEvent* event) override {
+    if (m_owner)
+      m_owner->BoxKeyPress(event);
+    else
+      QLineEdit::keyPressEvent(event);
+  }
   void keyReleaseEvent(QKeyEvent* event) override {
     QLineEdit::keyReleaseEvent(event);
-    m_owner->BoxKeyRelease(event);
+    if (m_owner) m_owner->BoxKeyRelease(event);
   }
   void focusInEvent(QFocusEvent* event) override {
     QLineEdit::focusInEvent(event);
-    m_owner->BoxFocusIn(event->reason());
+    if (m_owner) m_owner->BoxFocusIn(event->reason());
   }
   void focusOutEvent(QFocusEvent* event) override {
     QLineEdit::focusOutEvent(event);
-    m_owner->BoxFocusOut(event->reason());
+    if (m_owner) m_owner->BoxFocusOut(event->reason());
   }
-  void inputMethodEvent(QInputMethodEvent* event) override { m_owner->BoxInputMethod(event); }
+  void inputMethodEvent(QInputMethodEvent* event) override {
+    if (m_owner)
+      m_owner->BoxInputMethod(event);
+    else
+      QLineEdit::inputMethodEvent(event);
+  }
   void mouseReleaseEvent(QMouseEvent* event) override {
     QLineEdit::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    if (m_owner && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint())) {
       emit m_owner->Click();
     }
   }
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     QLineEdit::mouseDoubleClickEvent(event);
-    emit m_owner->DblClick();
+    if (m_owner) emit m_owner->DblClick();
   }
 
  private:
@@ -80,6 +94,8 @@ QString FirstLine(const QString& text) {
 }
 
 }  // namespace
+
+HCText::~HCText() { static_cast<HCTextBox*>(txtBox)->Detach(); }
 
 HCText::HCText(QWidget* parent) : QWidget(parent) {
   txtBox = new HCTextBox(this);

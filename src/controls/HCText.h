@@ -22,6 +22,7 @@ class HCText : public QWidget {
   enum Kind { kFreeText = 0, kNumber = 1, kLetters = 2, kTelNo = 3, kTime = 4, kCode10 = 5 };
 
   explicit HCText(QWidget* parent = nullptr);
+  ~HCText() override;
 
   // The inner edit box; hosts reach the box's own focus events through it.
   QLineEdit* txtBox = nullptr;

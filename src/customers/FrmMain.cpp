@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Hoverlet.h"
 #include "app/modMain.h"
+#include "controls/CommandButton.h"
 #include "controls/HCText.h"
 #include "controls/TelFormat.h"
 #include "customers/AccessRules.h"
@@ -71,9 +72,10 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   htField0->setGeometry(44, 6, 160, 24);
 
   const auto button = [this](const char* name, const char* caption) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), pnlTop[0]);
+    auto* b = new CommandButton(QString::fromUtf8(caption), pnlTop[0]);
     b->setObjectName(QLatin1String(name));
-    b->resize(TwipsToPixels(1200), 28);
+    // One width for all, one step apart (PlaceTopButton); long captions take two lines.
+    b->setGeometry(0, 3, TwipsToPixels(1125), 34);
     b->setFocusPolicy(Qt::TabFocus);
     return b;
   };
@@ -87,8 +89,7 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   btnSumFill = button("btnSumFill", "충전집계");
   btnSumUse = button("btnSumUse", "사용집계");
   btnClose = button("btnClose", "닫기(&C)");
-  btnCertifiedTelNum->resize(TwipsToPixels(1900), 28);
-  pnlTop[0]->setFixedHeight(38);
+  pnlTop[0]->setFixedHeight(40);
 
   spList = new SpreadGrid(pnlTop[2]);
   spList->setObjectName(QStringLiteral("spList"));
@@ -106,7 +107,12 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
 
   CommonSpreadDesign(*spList, true, true, true, true, true);
   spList->SetMaxCols(12);
-  for (int c = 1; c <= 12; ++c) spList->SetText(c, 0, QString::fromUtf8(kHeaders[c - 1]));
+  // Widths in characters until the user's own layout is stored.
+  const double widths[] = {16, 14, 12, 9, 10, 18, 11, 20, 8, 8, 17, 7};
+  for (int c = 1; c <= 12; ++c) {
+    spList->SetText(c, 0, QString::fromUtf8(kHeaders[c - 1]));
+    spList->SetColWidth(c, widths[c - 1]);
+  }
   SetCellTypeNumber(*spList, kColBalance, 0, true, -1, true, false);
   SetHanEngMode(true, spList);
 

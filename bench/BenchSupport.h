@@ -12,6 +12,22 @@
 
 namespace bench {
 
+// The benchmark server named by the environment (scripts/bench.sh sets it); ends the program
+// with a hint when it is missing.
+struct Server {
+  QByteArray port;
+  QByteArray socket;
+};
+inline Server ServerFromEnvironment() {
+  Server s{qgetenv("SENDORA_BENCH_DB_PORT"), qgetenv("SENDORA_BENCH_DB_SOCKET")};
+  if (s.port.isEmpty() || s.socket.isEmpty()) {
+    std::fprintf(stderr,
+                 "set SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET (scripts/bench.sh does)\n");
+    std::exit(2);
+  }
+  return s;
+}
+
 inline MYSQL* ConnectRoot(const QByteArray& socket) {
   MYSQL* m = mysql_init(nullptr);
   if (!mysql_real_connect(m, nullptr, "root", nullptr, nullptr, 0, socket.constData(),

@@ -66,13 +66,7 @@ double Ours(std::size_t& memory, int& rows) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const QByteArray port = qgetenv("SENDORA_BENCH_DB_PORT");
-  const QByteArray socket = qgetenv("SENDORA_BENCH_DB_SOCKET");
-  if (port.isEmpty() || socket.isEmpty()) {
-    std::fprintf(stderr,
-                 "set SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET (scripts/bench.sh does)\n");
-    return 2;
-  }
+  const auto [port, socket] = bench::ServerFromEnvironment();
   QTemporaryDir appDir, settingsDir;
   paths::SetAppFolder(appDir.path());
   settings::SetRoot(settingsDir.path());

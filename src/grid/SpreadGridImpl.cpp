@@ -228,7 +228,11 @@ void SpreadGrid::Impl::removeColsRaw(int pos, int n) {
   cols.erase(cols.begin() + pos, cols.begin() + pos + n);
 }
 
-QString SpreadGrid::Impl::shownText(int col, int row) {
+QString SpreadGrid::Impl::shownText(int col, int row) { return cellText(col, row, true); }
+
+QString SpreadGrid::Impl::plainValue(int col, int row) { return cellText(col, row, false); }
+
+QString SpreadGrid::Impl::cellText(int col, int row, bool formatted) {
   const Cell* cell = cellAt(col, row);
   if (!cell) return QString();
   if (row < 1 || col < 1) return cell->text;
@@ -241,21 +245,7 @@ QString SpreadGrid::Impl::shownText(int col, int row) {
   if (!v) return QString();
   if (type != CellTypeNumber) return PlainNumber(*v, 10);
   const Style s = resolve(col, row);
-  return FormatNumber(*v, s.decPlaces, s.showSep);
-}
-
-QString SpreadGrid::Impl::plainValue(int col, int row) {
-  const Cell* cell = cellAt(col, row);
-  if (!cell) return QString();
-  if (row < 1 || col < 1) return cell->text;
-  const bool formula = cell->extra && cell->extra->formula;
-  const int type = cellTypeAt(col, row);
-  if (!formula && type != CellTypeNumber) return cell->text;
-  const std::optional<double> v =
-      formula ? formulaValue(col, row, *cols[size_t(col)].cells[size_t(row - 1)].extra)
-              : ParseNumber(cell->text);
-  if (!v) return QString();
-  return PlainNumber(*v, type == CellTypeNumber ? resolve(col, row).decPlaces : 10);
+  return formatted ? FormatNumber(*v, s.decPlaces, s.showSep) : PlainNumber(*v, s.decPlaces);
 }
 
 void SpreadGrid::Impl::userEdit(int col, int row, const QString& text) {

@@ -391,6 +391,8 @@ struct SpreadGrid::Impl {
 
   QString shownText(int col, int row);
   QString plainValue(int col, int row);
+  // The shown ("#,##0") or the plain text of a formula or number cell; the text otherwise.
+  QString cellText(int col, int row, bool formatted);
   void userEdit(int col, int row, const QString& text);
   void headerClicked(int section);
 };

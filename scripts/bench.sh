@@ -35,19 +35,13 @@ if [ ${#programs[@]} -eq 0 ]; then
   exit 1
 fi
 
-bash "$REPO_DIR/scripts/dbserver.sh" stop "$DB_DIR" >/dev/null
-rm -rf "$DB_DIR"
-port=$(bash "$REPO_DIR/scripts/dbserver.sh" free-port 33506)
-# shellcheck disable=SC2317  # runs from the trap
-stop_server() { bash "$REPO_DIR/scripts/dbserver.sh" stop "$DB_DIR" || true; }
-trap stop_server EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-bash "$REPO_DIR/scripts/dbserver.sh" start "$DB_DIR" "$port"
+# shellcheck source=scripts/fresh-db.sh
+source "$REPO_DIR/scripts/fresh-db.sh"
+start_fresh_server "$DB_DIR" 33506
 
 export SENDORA_BENCH_DB_HOST=127.0.0.1
 export SENDORA_BENCH_DB_PORT="$port"
-SENDORA_BENCH_DB_SOCKET=$(bash "$REPO_DIR/scripts/dbserver.sh" socket "$DB_DIR")
+SENDORA_BENCH_DB_SOCKET=$socket
 export SENDORA_BENCH_DB_SOCKET
 export QT_QPA_PLATFORM=offscreen
 

@@ -20,18 +20,10 @@ cmake -S "$REPO_DIR" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DSENDORA_SANITIZE=ON -DSENDORA_BENCH=OFF -DSENDORA_TESTS=ON
 cmake --build "$BUILD_DIR"
 
-# A clean server every run: stop whatever an interrupted run left, then wipe its data.
-bash "$REPO_DIR/scripts/dbserver.sh" stop "$DB_DIR" >/dev/null
-rm -rf "$DB_DIR"
-port=$(bash "$REPO_DIR/scripts/dbserver.sh" free-port 33306)
-
-# shellcheck disable=SC2317  # runs from the trap
-stop_server() { bash "$REPO_DIR/scripts/dbserver.sh" stop "$DB_DIR" || true; }
-trap stop_server EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-bash "$REPO_DIR/scripts/dbserver.sh" start "$DB_DIR" "$port"
-socket=$(bash "$REPO_DIR/scripts/dbserver.sh" socket "$DB_DIR")
+# A clean server every run.
+# shellcheck source=scripts/fresh-db.sh
+source "$REPO_DIR/scripts/fresh-db.sh"
+start_fresh_server "$DB_DIR" 33306
 
 # The schema files must load as they are; tests re-create the databases from them anyway.
 for f in sms_sk.sql cv_inhouse.sql; do

@@ -34,6 +34,7 @@ done
 export SENDORA_TEST_DB_HOST=127.0.0.1
 export SENDORA_TEST_DB_PORT="$port"
 export SENDORA_TEST_DB_SOCKET="$socket"
+export SENDORA_TEST_DB_DIR="$DB_DIR"
 export QT_QPA_PLATFORM=offscreen
 # Leak checking works with Qt's widgets, printing and fonts here, so it stays on.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1}"

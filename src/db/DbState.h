@@ -20,6 +20,7 @@ struct DbState {
   std::unique_ptr<cMySQL> inHouse;
   bool inHouseOpen = false;
   bool logFailureReported = false;
+  bool compress = true;
 };
 
 DbState& Db();

@@ -1,6 +1,7 @@
 #include "db/cMySQL.h"
 
 #include "platform/AppPaths.h"
+#include "platform/Clock.h"
 #include "platform/Cp949.h"
 #include "platform/ProfileIni.h"
 #include "platform/Prompt.h"
@@ -13,8 +14,14 @@
 
 namespace {
 
-constexpr unsigned long kCompress = 32;  // CLIENT_COMPRESS: always on, the servers are remote
-constexpr unsigned int kConnectTimeoutSeconds = 15;
+constexpr unsigned long kCompress = 32;  // CLIENT_COMPRESS
+// Strict, so that a value too long or too large for its column is an error and never stored cut
+// or clamped, whatever the server's global mode. No ONLY_FULL_GROUP_BY: the report statements
+// group loosely.
+constexpr const char* kSessionSqlMode =
+    "SET SESSION sql_mode = 'STRICT_ALL_TABLES,ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION'";
+// How long a reconnect waits for the old connection to end before it looks at the data.
+constexpr int kOldConnectionWaitMs = 5000;
 
 QByteArray Bytes(const QString& text) { return cp949::EncodeLossy(text); }
 const char* OrNull(const QByteArray& bytes) {
@@ -70,7 +77,7 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
   if (!socket.isEmpty()) unix_socket = socket;
   // 3306 is the library default: storing nothing lets a reconnect fall back to it.
   if (port_ != 3306) port = port_;
-  ClientFlags = clientFlags | kCompress;
+  ClientFlags = Compress ? clientFlags | kCompress : clientFlags & ~kCompress;
   if (!charset.isEmpty()) m_charset = charset;
   m_quiet = quiet;
 
@@ -79,7 +86,12 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
     m_mysql = mysql_init(nullptr);
     m_connected = false;
   }
-  mysql_options(m_mysql, MYSQL_OPT_CONNECT_TIMEOUT, &kConnectTimeoutSeconds);
+  m_inTransaction = false;
+  mysql_options(m_mysql, MYSQL_OPT_CONNECT_TIMEOUT, &ConnectTimeoutSeconds);
+  mysql_options(m_mysql, MYSQL_OPT_READ_TIMEOUT, &ReadTimeoutSeconds);
+  mysql_options(m_mysql, MYSQL_OPT_WRITE_TIMEOUT, &WriteTimeoutSeconds);
+  // Runs on every connect, reconnects included.
+  mysql_options(m_mysql, MYSQL_INIT_COMMAND, kSessionSqlMode);
   // Every text crosses the connection in code page 949, so the connection says so from the
   // handshake on; sessions with their own character set may still change it below.
   mysql_options(m_mysql, MYSQL_SET_CHARSET_NAME, "euckr");
@@ -99,9 +111,25 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
     return false;
   }
   m_connected = true;
+  m_lastActivityMs = clock_::TickMs();
+  m_clientAddress = QuietValue(
+      QStringLiteral("SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = CONNECTION_ID()"));
   ConnectionBookkeeping();
   ApplyCharset();
   return true;
+}
+
+QString cMySQL::QuietValue(const QString& sql) {
+  const QByteArray bytes = Bytes(sql);
+  if (mysql_real_query(m_mysql, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
+    return QString();
+  MYSQL_RES* result = mysql_store_result(m_mysql);
+  if (!result) return QString();
+  QString value;
+  if (MYSQL_ROW row = mysql_fetch_row(result); row && row[0])
+    value = cp949::Decode(row[0], mysql_fetch_lengths(result)[0]);
+  mysql_free_result(result);
+  return value;
 }
 
 void cMySQL::ConnectionBookkeeping() {
@@ -169,10 +197,68 @@ bool cMySQL::IsRead(const QString& sql) const {
 }
 
 bool cMySQL::Reconnect() {
+  const long oldId = m_mysql ? static_cast<long>(mysql_thread_id(m_mysql)) : 0;
+  const QString oldAddress = m_clientAddress;
   if (m_mysql) mysql_close(m_mysql);
   m_mysql = mysql_init(nullptr);
   m_connected = false;
-  return real_connect(host, user, password, db, port, unix_socket, 0, m_quiet, m_charset);
+  m_clientAddress.clear();
+  if (!real_connect(host, user, password, db, port, unix_socket, 0, m_quiet, m_charset))
+    return false;
+  EndOldConnection(oldId, oldAddress);
+  return true;
+}
+
+void cMySQL::EndOldConnection(long id, const QString& clientAddress) {
+  // After a server restart the ids start again, so the old id may belong to another client by
+  // now. Only a process of this account from the old connection's own address and port is
+  // provably ours; a socket connection ("localhost", no port) proves nothing and is left alone.
+  if (id <= 0 || !clientAddress.contains(QLatin1Char(':'))) return;
+  const QString probe = QStringLiteral(
+                            "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1 AND "
+                            "USER = '%2' AND HOST = '%3'")
+                            .arg(id)
+                            .arg(escape_string(user), escape_string(clientAddress));
+  if (QuietValue(probe) != QLatin1String("1")) return;
+  try {
+    Kill(id);
+  } catch (const MySqlError&) {
+    return;  // ended meanwhile
+  }
+  // A KILL only asks; wait until the old connection has finished whatever it was doing, so
+  // that what the data says afterwards is final.
+  const std::int64_t until = clock_::TickMs() + kOldConnectionWaitMs;
+  while (QuietValue(probe) == QLatin1String("1") && clock_::TickMs() < until) QThread::msleep(20);
+}
+
+void cMySQL::EnsureAliveForChange() {
+  if (m_inTransaction || !m_connected) return;
+  if (clock_::TickMs() - m_lastActivityMs < IdleCheckMs) return;
+  // The server may have closed the connection while it was idle (wait_timeout, a KILL, a
+  // restart); the change would then fail although the server never saw it.
+  if (mysql_ping(m_mysql) != 0) Reconnect();
+  m_lastActivityMs = clock_::TickMs();
+}
+
+bool cMySQL::BeginTrans() {
+  Run(QStringLiteral("START TRANSACTION"), false, true, "query");
+  m_inTransaction = m_affectedRows >= 0;
+  return m_inTransaction;
+}
+
+cMySQL::CommitResult cMySQL::CommitTrans() {
+  if (!m_inTransaction) return CommitResult::Failed;
+  Run(QStringLiteral("COMMIT"), false, true, "query");
+  const bool ok = m_affectedRows >= 0;
+  m_inTransaction = false;
+  if (ok) return CommitResult::Committed;
+  return m_lastLost ? CommitResult::Unknown : CommitResult::Failed;
+}
+
+void cMySQL::RollbackTrans() {
+  if (!m_inTransaction) return;
+  Run(QStringLiteral("ROLLBACK"), true, true, "query");
+  m_inTransaction = false;
 }
 
 RecordsetPtr cMySQL::query(const QString& sql, bool quiet) {
@@ -185,6 +271,7 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
   QByteArray bytes;
   if (!Encode(sql, bytes, quiet)) return nullptr;
 
+  if (retries && !IsRead(sql)) EnsureAliveForChange();
   bool reconnected = false;
   int deadlockRetries = 0;
   for (;;) {
@@ -192,7 +279,9 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     const int rc =
         mysql_real_query(m_mysql, bytes.constData(), static_cast<unsigned long>(bytes.size()));
     m_busy = false;
+    m_lastActivityMs = clock_::TickMs();
     if (rc == 0) {
+      m_lastLost = false;
       if (MYSQL_RES* result = mysql_store_result(m_mysql)) {
         RecordsetPtr rs = BuildRecordset(result);
         mysql_free_result(result);
@@ -214,39 +303,42 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     if (!retries)
       throw MySqlError(number, QStringLiteral("cMysql::") + QLatin1String(procedure), description);
 
-    if ((number == kServerLost || number == kServerGone) && !reconnected) {
+    const bool lost = number == kServerLost || number == kServerGone;
+    m_lastLost = lost;
+    if (lost && m_inTransaction) {
+      // The server rolls the open transaction back with its connection; the caller learns the
+      // outcome from LastFailureWasLostConnection and tells it, so no box here.
+      m_inTransaction = false;
+      Reconnect();
+      m_lastLost = true;  // the reconnect ran statements of its own
+      return Failed();
+    }
+    if (lost && !reconnected) {
       // 2013 means the statement was on its way or running when the line broke: a change may
       // already be done, so it is not sent a second time (a charge must never count twice).
       const bool resend = number == kServerGone || IsRead(sql);
-      const long dead = static_cast<long>(mysql_thread_id(m_mysql));
       if (!Reconnect()) return Failed();
-      try {
-        Kill(dead);
-      } catch (const MySqlError&) {
-        // Usually gone already.
-      }
       reconnected = true;
       if (resend) continue;
       description += QStringLiteral(
           "\n\n연결이 끊겨 이 작업이 실행되었는지 확인할 수 없습니다. "
           "다시 실행하기 전에 저장된 내용을 먼저 확인하세요.");
-    } else if (number == kDeadlock && user == QLatin1String("tavelin4417") && deadlockRetries < 5) {
+    } else if (number == kDeadlock && !m_inTransaction && user == QLatin1String("tavelin4417") &&
+               deadlockRetries < 5) {
       QThread::msleep(500);
-      const long old = static_cast<long>(mysql_thread_id(m_mysql));
       if (!Reconnect()) return Failed();
-      try {
-        Kill(old);
-      } catch (const MySqlError&) {
-      }
       ++deadlockRetries;
       continue;
     }
 
+    // A deadlock has rolled the whole transaction back.
+    if (number == kDeadlock) m_inTransaction = false;
     if (!quiet) {
       MsgBox(ErrorBoxText(number, description, QStringLiteral("query"), QStringLiteral("cMySQL")) +
                  QStringLiteral("\n\n") + sql,
              MsgButtons::Ok, MsgIcon::Critical);
     }
+    m_lastLost = lost;
     return Failed();
   }
 }

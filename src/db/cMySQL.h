@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 
@@ -85,6 +86,18 @@ class cMySQL {
   int thread_safe() const;
   bool connected() const { return m_connected; }
 
+  // Transactions on this connection. A connection lost inside one ends it (the server rolls it
+  // back); nothing of it is ever sent again on the new connection.
+  enum class CommitResult { Committed, Failed, Unknown };
+  bool BeginTrans();
+  // Unknown: the connection broke while the COMMIT was on its way; the session has reconnected
+  // and the old connection is gone, so the data now tells the outcome.
+  CommitResult CommitTrans();
+  void RollbackTrans();
+  bool InTransaction() const { return m_inTransaction; }
+  // The last failed statement failed because the connection was lost (2006, 2013).
+  bool LastFailureWasLostConnection() const { return m_lastLost; }
+
   // Plain properties; real_connect fills them.
   QString user;
   QString password;
@@ -94,9 +107,22 @@ class cMySQL {
   unsigned long ClientFlags = 0;
   int port = 0;
 
+  // Settings read by the next real_connect. The compressed protocol pays on a slow line and
+  // costs on a fast local one. The timeouts end a dead network in an error box.
+  bool Compress = true;
+  unsigned int ConnectTimeoutSeconds = 15;
+  unsigned int ReadTimeoutSeconds = 60;
+  unsigned int WriteTimeoutSeconds = 60;
+  // A change sent on a connection idle this long is preceded by a ping, so that a connection
+  // the server dropped meanwhile is replaced before the change, not after it failed.
+  int IdleCheckMs = 1000;
+
  private:
   RecordsetPtr Run(const QString& sql, bool quiet, bool retries, const char* procedure);
   bool Reconnect();
+  void EndOldConnection(long id, const QString& clientAddress);
+  QString QuietValue(const QString& sql);
+  void EnsureAliveForChange();
   RecordsetPtr Failed();
   bool IsRead(const QString& sql) const;
   RecordsetPtr BuildRecordset(st_mysql_res* result);
@@ -119,4 +145,10 @@ class cMySQL {
   int m_lastRows = 0;
   int m_lastFields = 0;
   bool m_lastEof = true;
+  bool m_inTransaction = false;
+  bool m_lastLost = false;
+  std::int64_t m_lastActivityMs = 0;
+  // The client address (host:port) the server lists for this connection: proof that a process
+  // with the old id is still ours after a reconnect.
+  QString m_clientAddress;
 };

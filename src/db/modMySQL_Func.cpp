@@ -7,6 +7,9 @@
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
+#include <functional>
+#include <optional>
+
 DbState& Db() {
   static DbState state;
   return state;
@@ -40,6 +43,7 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
     db.readIndex = 0;
     db.logLevel = logLevel;
     db.sessions[0] = std::make_unique<cMySQL>();
+    db.sessions[0]->Compress = db.compress;
     result = db.sessions[0]->real_connect(host, user, password, database, port, QString(), 0, false,
                                           charset);
 
@@ -53,6 +57,7 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
     if (!alternateHost.isEmpty() && alternateHost != host) {
       db.readIndex = 1;
       db.sessions[1] = std::make_unique<cMySQL>();
+      db.sessions[1]->Compress = db.compress;
       result = db.sessions[1]->real_connect(alternateHost, user, password, database, port,
                                             QString(), 0, false, QString());
     }
@@ -101,27 +106,60 @@ int DBInsertId() {
   return id;
 }
 
-int DBGetCount(const QString& table, const QString& condition) {
+namespace {
+
+QString CountSql(const QString& table, const QString& condition) {
   QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + table;
   if (!condition.isEmpty()) sql += QStringLiteral(" WHERE ") + condition;
-  return DBGetValue(sql).toInt();
+  return sql;
 }
 
-int DBGetCountTrim(const QString& table, const QString& column, const QString& condition) {
+QString CountTrimSql(const QString& table, const QString& column, const QString& condition,
+                     const QString& rowFilter) {
   QString sql = QStringLiteral("SELECT COUNT(*) FROM(SELECT TRIM(") + column +
-                QStringLiteral(") AS ") + column + QStringLiteral(" FROM ") + table +
-                QStringLiteral(") AS s");
+                QStringLiteral(") AS ") + column + QStringLiteral(" FROM ") + table;
+  if (!rowFilter.isEmpty()) sql += QStringLiteral(" WHERE ") + rowFilter;
+  sql += QStringLiteral(") AS s");
   if (!condition.isEmpty()) sql += QStringLiteral(" WHERE s.") + condition;
-  return DBGetValue(sql).toInt();
+  return sql;
+}
+
+// A count, or nothing when its statement failed (the session has shown why).
+std::optional<int> CountOrFailure(const QString& sql) {
+  const std::int64_t start = clock_::TickMs();
+  int rows = 0;
+  RecordsetPtr rs = Select(Reader(), sql, rows);
+  const QString value = rs && !rs->Eof() ? rs->Fields(0) : QString();
+  SQLLogFull(sql, value, clock_::TickMs() - start);
+  DBCloseRecordset(rs);
+  if (Reader()) Reader()->free_result();
+  if (rows < 0) return std::nullopt;
+  return value.toInt();
+}
+
+}  // namespace
+
+int DBGetCount(const QString& table, const QString& condition) {
+  return DBGetValue(CountSql(table, condition)).toInt();
+}
+
+int DBGetCountTrim(const QString& table, const QString& column, const QString& condition,
+                   const QString& rowFilter) {
+  return DBGetValue(CountTrimSql(table, column, condition, rowFilter)).toInt();
 }
 
 bool DBCheckDuplicate(const QString& table, const QString& column, const QString& value,
                       const QString& extra, bool ask, const QString& label, const QString& display,
                       bool trim) {
-  QString condition = column + QStringLiteral("='") + DBEscape(value) + QLatin1Char('\'');
-  if (!extra.isEmpty()) condition += QStringLiteral(" AND ") + extra;
-  const int count = trim ? DBGetCountTrim(table, column, condition) : DBGetCount(table, condition);
-  if (count == 0) return false;
+  const QString match = column + QStringLiteral("='") + DBEscape(value) + QLatin1Char('\'');
+  // Trimmed, the extra condition chooses the rows inside the subquery, where its columns exist.
+  const std::optional<int> count =
+      trim ? CountOrFailure(CountTrimSql(table, column, match, extra))
+           : CountOrFailure(CountSql(
+                 table, extra.isEmpty() ? match : match + QStringLiteral(" AND ") + extra));
+  // A count that failed cannot clear the value: stop, as for a duplicate.
+  if (!count) return true;
+  if (*count == 0) return false;
   if (!ask) return true;
   const QString shown = display.isEmpty() ? value : display;
   const bool registerAnyway =
@@ -149,6 +187,63 @@ void DBCloseRecordset(RecordsetPtr& rs) {
   rs.reset();
 }
 
+void DBSetCompression(bool on) { Db().compress = on; }
+
+namespace {
+// Changes of a transaction are logged like any DBExecute.
+bool LoggedRun(const QString& sql, const std::function<bool(cMySQL&)>& run) {
+  const std::int64_t start = clock_::TickMs();
+  cMySQL* session = Writer();
+  const bool ok = session && run(*session);
+  SQLLogExec(sql, QString::number(session ? session->affected_rows() : -1),
+             clock_::TickMs() - start);
+  return ok;
+}
+}  // namespace
+
+DBTransaction::~DBTransaction() { Rollback(); }
+
+bool DBTransaction::Begin() {
+  return LoggedRun(QStringLiteral("START TRANSACTION"), [](cMySQL& s) { return s.BeginTrans(); });
+}
+
+DBTransaction::Outcome DBTransaction::Commit() {
+  cMySQL::CommitResult result = cMySQL::CommitResult::Failed;
+  LoggedRun(QStringLiteral("COMMIT"), [&result](cMySQL& s) {
+    result = s.CommitTrans();
+    return result == cMySQL::CommitResult::Committed;
+  });
+  switch (result) {
+    case cMySQL::CommitResult::Committed:
+      return Outcome::Committed;
+    case cMySQL::CommitResult::Unknown:
+      return Outcome::Unknown;
+    default:
+      return Outcome::Failed;
+  }
+}
+
+void DBTransaction::Rollback() {
+  cMySQL* session = Writer();
+  if (!session || !session->InTransaction()) return;
+  LoggedRun(QStringLiteral("ROLLBACK"), [](cMySQL& s) {
+    s.RollbackTrans();
+    return true;
+  });
+}
+
+bool DBTransaction::Lost() const { return Writer() && Writer()->LastFailureWasLostConnection(); }
+
+QString DBTransaction::Value(const QString& sql) const {
+  const std::int64_t start = clock_::TickMs();
+  int rows = 0;
+  RecordsetPtr rs = Select(Writer(), sql, rows);
+  const QString value = rs && !rs->Eof() ? rs->Fields(0) : QString();
+  SQLLogFull(sql, value, clock_::TickMs() - start);
+  DBCloseRecordset(rs);
+  return value;
+}
+
 QString VarToStr(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }
 
 bool DBInit_MYSQL(const QString& host, const QString& user, const QString& password,
@@ -156,6 +251,7 @@ bool DBInit_MYSQL(const QString& host, const QString& user, const QString& passw
   DbState& db = Db();
   if (db.inHouseOpen) return true;
   db.inHouse = std::make_unique<cMySQL>();
+  db.inHouse->Compress = db.compress;
   db.inHouseOpen = db.inHouse->real_connect(host, user, password, database, port, QString(), 0,
                                             quiet, QString());
   if (!db.inHouseOpen) db.inHouse.reset();

@@ -160,6 +160,63 @@ TEST_F(HelpersTest, DuplicateCheck) {
                                 QString(), QString(), false));
 }
 
+TEST_F(HelpersTest, TrimmedDuplicateCheckWithAnExtraConditionRunsAndFiltersTheRows) {
+  ASSERT_TRUE(Init());
+  const struct {
+    const char* extra;
+    bool found;
+  } cases[] = {{"restcnt = 0", true}, {"restcnt = 5", false}, {"username = '베타'", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.extra);
+    EXPECT_EQ(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                               QStringLiteral("beta"), QString::fromUtf8(c.extra), false,
+                               QStringLiteral("아이디"), QString(), true),
+              c.found);
+  }
+  EXPECT_EQ(DBGetCountTrim(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                           QStringLiteral("userid='beta'"), QStringLiteral("restcnt = 0")),
+            1);
+  EXPECT_TRUE(m_prompt.Records().empty()) << m_prompt.MessageTexts().join(u'|').toStdString();
+}
+
+TEST_F(HelpersTest, DuplicateCheckWhoseCountFailsStops) {
+  ASSERT_TRUE(Init());
+  for (bool trim : {false, true}) {
+    m_prompt.Clear();
+    EXPECT_TRUE(DBCheckDuplicate(QStringLiteral("smsuser"), QStringLiteral("userid"),
+                                 QStringLiteral("gamma"), QStringLiteral("no_such_column = 1"),
+                                 true, QStringLiteral("아이디"), QString(), trim))
+        << trim;
+    // The session's own box says why; nobody is asked to register anyway.
+    ASSERT_EQ(m_prompt.Messages().size(), 1u);
+    EXPECT_TRUE(m_prompt.Messages()[0].text.startsWith(QStringLiteral("Error 1054 (")));
+  }
+}
+
+TEST_F(HelpersTest, SessionsAreStrictWhateverTheServersModeButGroupLoosely) {
+  for (const char* mode : {"", "ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES"}) {
+    SCOPED_TRACE(mode);
+    m_admin.Exec(QStringLiteral("SET GLOBAL sql_mode = '%1'").arg(QLatin1String(mode)));
+    ASSERT_TRUE(Init());
+    m_prompt.Clear();
+    // 40 digits into a 30-character column: refused, never cut.
+    EXPECT_EQ(DBExecute(QStringLiteral("UPDATE smsuser SET hpno = '%1' WHERE userid = 'alpha'")
+                            .arg(QString(40, u'1'))),
+              0);
+    EXPECT_EQ(m_prompt.Messages().size(), 1u);
+    EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT hpno FROM sms_sk.smsuser WHERE userid='alpha'")),
+              QStringLiteral("010-1234-5678"));
+    // A loosely grouped report statement still runs.
+    RecordsetPtr rs;
+    EXPECT_EQ(DBOpenRecordset(rs, QStringLiteral("SELECT userid, username, SUM(restcnt) FROM "
+                                                 "smsuser GROUP BY LEFT(regdate, 7)")),
+              1);
+    DBCloseRecordset(rs);
+    EXPECT_EQ(m_prompt.Messages().size(), 1u);
+  }
+  m_admin.Exec(QStringLiteral("SET GLOBAL sql_mode = DEFAULT"));
+}
+
 TEST_F(HelpersTest, ThresholdZeroLogsEveryStatementWithItsResult) {
   ASSERT_TRUE(Init(QStringLiteral("0")));
   DBGetValue(QStringLiteral("SELECT restcnt FROM smsuser WHERE userid = 'alpha'"));

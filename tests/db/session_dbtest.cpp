@@ -3,6 +3,7 @@
 #include "platform/AppPaths.h"
 #include "platform/ProfileIni.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TcpProxy.h"
 #include "support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -310,6 +311,113 @@ TEST_F(SessionTest, ListCallsBecomeRecordsetsAndFailuresReachTheCaller) {
     EXPECT_EQ(e.number, 1044);
   }
   EXPECT_TRUE(m_prompt.Records().empty());
+}
+
+}  // namespace
+
+namespace {
+
+class SessionFaultTest : public SessionTest {};
+
+MYSQL* ConnectRaw() {
+  MYSQL* m = mysql_init(nullptr);
+  if (!mysql_real_connect(m, "127.0.0.1", testdb::kSmsUser, testdb::kSmsPassword, "sms_sk",
+                          static_cast<unsigned>(testdb::Port()), nullptr, 0)) {
+    ADD_FAILURE() << "cannot connect: " << mysql_error(m);
+    mysql_close(m);
+    return nullptr;
+  }
+  return m;
+}
+
+TEST_F(SessionFaultTest, ReconnectAfterARestartLeavesAnotherClientWithTheOldIdAlone) {
+  // Ids well above the few a fresh server hands out to itself.
+  for (int i = 0; i < 40; ++i)
+    if (MYSQL* m = ConnectRaw()) mysql_close(m);
+  auto s = Connect();
+  ASSERT_TRUE(m_connected);
+  const long old = s->thread_id();
+  testdb::RestartServer();
+
+  // Another client of the same account from the same address takes the old id.
+  MYSQL* holder = nullptr;
+  for (long i = 0; i < old + 20 && !holder; ++i) {
+    MYSQL* m = ConnectRaw();
+    ASSERT_TRUE(m);
+    if (static_cast<long>(mysql_thread_id(m)) == old)
+      holder = m;
+    else
+      mysql_close(m);
+  }
+  ASSERT_TRUE(holder) << "no client got id " << old;
+
+  RecordsetPtr rs = s->query(QStringLiteral("SELECT name FROM ta"));
+  ASSERT_TRUE(rs);
+  EXPECT_EQ(rs->Fields(0), QStringLiteral("a1"));
+  EXPECT_NE(s->thread_id(), old);
+  // The other client's connection still works.
+  EXPECT_EQ(mysql_query(holder, "SELECT 1"), 0) << mysql_error(holder);
+  if (MYSQL_RES* r = mysql_store_result(holder)) mysql_free_result(r);
+  mysql_close(holder);
+}
+
+TEST_F(SessionFaultTest, ReconnectEndsTheOldConnectionWhenItIsProvablyOurs) {
+  testdb::TcpProxy proxy(testdb::Port());
+  auto s = std::make_unique<cMySQL>();
+  s->Compress = false;
+  ASSERT_TRUE(s->real_connect(testdb::Host(), QLatin1String(testdb::kSmsUser),
+                              QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"),
+                              proxy.Port(), QString(), 0, false, QStringLiteral("euckr")));
+  const long old = s->thread_id();
+  // The answer is lost but the server side of the old connection lives on behind the proxy.
+  proxy.CutAfter("SELECT SLEEP");
+  RecordsetPtr rs = s->query(QStringLiteral("SELECT SLEEP(0) AS z, name FROM ta"));
+  ASSERT_TRUE(rs);  // a read is sent again on the new connection
+  EXPECT_EQ(rs->Fields(QStringLiteral("name")), QStringLiteral("a1"));
+  EXPECT_EQ(m_admin.Value(
+                QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
+                    .arg(old)),
+            QStringLiteral("0"));
+}
+
+TEST_F(SessionFaultTest, SilentNetworkEndsInTheErrorBoxInsteadOfWaitingForever) {
+  testdb::TcpProxy proxy(testdb::Port());
+  auto s = std::make_unique<cMySQL>();
+  s->Compress = false;
+  s->ReadTimeoutSeconds = 1;
+  s->WriteTimeoutSeconds = 1;
+  s->ConnectTimeoutSeconds = 1;
+  ASSERT_TRUE(s->real_connect(testdb::Host(), QLatin1String(testdb::kSmsUser),
+                              QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"),
+                              proxy.Port(), QString(), 0, false, QStringLiteral("euckr")));
+  proxy.Silence(true);
+  QElapsedTimer t;
+  t.start();
+  RecordsetPtr rs = s->query(QStringLiteral("UPDATE counter SET n = n + 1"));
+  EXPECT_FALSE(rs);
+  EXPECT_EQ(s->affected_rows(), -1);
+  EXPECT_LT(t.elapsed(), 30000);
+  ASSERT_FALSE(m_prompt.Messages().empty());
+  EXPECT_TRUE(m_prompt.Messages().back().text.contains(QStringLiteral("Error 20")))
+      << m_prompt.Messages().back().text.toStdString();
+  proxy.Silence(false);
+}
+
+TEST_F(SessionFaultTest, UncompressedSessionReadsTheSameRows) {
+  for (bool compress : {true, false}) {
+    auto s = std::make_unique<cMySQL>();
+    s->Compress = compress;
+    ASSERT_TRUE(s->real_connect(testdb::Host(), QLatin1String(testdb::kSmsUser),
+                                QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"),
+                                testdb::Port(), QString(), 0, false, QStringLiteral("euckr")));
+    EXPECT_EQ(s->ClientFlags & 32u, compress ? 32u : 0u);
+    RecordsetPtr rs = s->query(QStringLiteral("SHOW SESSION STATUS LIKE 'Compression'"));
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->Fields(1), compress ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    rs = s->query(QStringLiteral("SELECT name FROM ta"));
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->Fields(0), QStringLiteral("a1"));
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
 
 namespace testdb {
 
@@ -98,10 +99,20 @@ QString SchemaFile(const QString& name) {
 void ResetDatabases() {
   Admin admin;
   admin.Exec(
-      QStringLiteral("SET GLOBAL init_connect = ''; DROP DATABASE IF EXISTS sms_sk; "
+      QStringLiteral("SET GLOBAL init_connect = ''; SET GLOBAL sql_mode = DEFAULT; "
+                     "DROP DATABASE IF EXISTS sms_sk; "
                      "DROP DATABASE IF EXISTS cv_inhouse"));
   admin.ExecFile(SchemaFile(QStringLiteral("sms_sk.sql")));
   admin.ExecFile(SchemaFile(QStringLiteral("cv_inhouse.sql")));
+}
+
+void RestartServer() {
+  const QString dir = Env("SENDORA_TEST_DB_DIR");
+  const QString script = QStringLiteral(SENDORA_SCHEMA_DIR "/../scripts/dbserver.sh");
+  ASSERT_EQ(QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("stop"), dir}), 0);
+  ASSERT_EQ(QProcess::execute(QStringLiteral("bash"),
+                              {script, QStringLiteral("start"), dir, QString::number(Port())}),
+            0);
 }
 
 }  // namespace testdb

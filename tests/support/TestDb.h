@@ -46,4 +46,8 @@ void ResetDatabases();
 
 QString SchemaFile(const QString& name);
 
+// Stops the test server and starts it again on the same port and data (every connection ends;
+// ids start again from low numbers).
+void RestartServer();
+
 }  // namespace testdb

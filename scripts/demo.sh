@@ -131,6 +131,8 @@ Port=$port
 Host=127.0.0.1
 [ServerList]
 CheckerUrl=
+[Database]
+Compress=0
 EOF
 echo "demo: wrote $BUILD_DIR/bin/sendora.ini (database 127.0.0.1:$port)"
 

@@ -26,5 +26,7 @@ Deployment LoadDeployment(const QString& appFolder) {
   d.inHouseDbPort = ReadPort(file, "InHouseDb", d.inHouseDbPort);
   d.updateServerHost = Read(file, "Update", "Host", d.updateServerHost);
   d.serverListCheckerUrl = Read(file, "ServerList", "CheckerUrl", d.serverListCheckerUrl);
+  const QString compress = Read(file, "Database", "Compress", QStringLiteral("1"));
+  d.databaseCompression = compress != QLatin1String("0");
   return d;
 }

@@ -11,6 +11,8 @@ struct Deployment {
   int inHouseDbPort = 3306;
   QString updateServerHost = QStringLiteral("127.0.0.1");
   QString serverListCheckerUrl;
+  // The compressed protocol pays on a slow line; on a fast local network it only costs.
+  bool databaseCompression = true;
 };
 
 Deployment LoadDeployment(const QString& appFolder);

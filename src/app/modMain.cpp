@@ -49,6 +49,7 @@ int Main() {
   app.inHouseDbPort = deployment.inHouseDbPort;
   app.smsDbHost = deployment.smsDbHost;
   app.smsDbPort = deployment.smsDbPort;
+  DBSetCompression(deployment.databaseCompression);
   app.serverListCheckerUrl = deployment.serverListCheckerUrl;
 
   IsRunningInIDE(QStringLiteral("Sendora_MySQL"));

@@ -2,7 +2,11 @@
 
 #include <QLocale>
 
-std::optional<std::int64_t> ParseAmountMilli(const QString& text) {
+#include <limits>
+
+std::optional<std::int64_t> ParseAmountMilli(const QString& text, bool* tooLarge) {
+  if (tooLarge) *tooLarge = false;
+  bool overflow = false;
   QString t = text.trimmed();
   t.remove(u',');
   if (t.isEmpty()) return std::nullopt;
@@ -23,7 +27,10 @@ std::optional<std::int64_t> ParseAmountMilli(const QString& text) {
       digits = true;
       const int d = c.unicode() - u'0';
       if (!point) {
-        if (whole > 1'000'000'000'000LL) return std::nullopt;  // beyond any real payment
+        if (whole > 1'000'000'000'000LL) {  // beyond any real payment; keep looking for a non-digit
+          overflow = true;
+          continue;
+        }
         whole = whole * 10 + d;
       } else if (fracDigits < 3) {
         frac = frac * 10 + d;
@@ -34,6 +41,10 @@ std::optional<std::int64_t> ParseAmountMilli(const QString& text) {
     }
   }
   if (!digits) return std::nullopt;
+  if (overflow) {
+    if (tooLarge) *tooLarge = true;
+    return std::nullopt;
+  }
   while (fracDigits < 3) {
     frac *= 10;
     ++fracDigits;
@@ -78,4 +89,18 @@ std::int64_t MessageCount(std::int64_t amountMilli) {
     count = (abs * 20 + denominator) / (2 * denominator);
   }
   return amountMilli < 0 ? -count : count;
+}
+
+bool ChargeAmountFitsColumns(const QString& text) {
+  bool tooLarge = false;
+  const auto milli = ParseAmountMilli(text, &tooLarge);
+  if (tooLarge) return false;
+  if (!milli) return true;  // not a number: the count is 0 and the save stops there
+  const std::int64_t won = (*milli < 0 ? *milli - 500 : *milli + 500) / 1000;
+  const std::int64_t count = MessageCount(*milli);
+  const auto fits = [](std::int64_t v) {
+    return v >= std::numeric_limits<std::int32_t>::min() &&
+           v <= std::numeric_limits<std::int32_t>::max();
+  };
+  return fits(won) && fits(count);
 }

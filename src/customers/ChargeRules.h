@@ -8,8 +8,13 @@
 #include <optional>
 
 // The amount box's text as a number of thousandths of a won ("16,500" -> 16500000); nullopt when
-// the text is not a number.
-std::optional<std::int64_t> ParseAmountMilli(const QString& text);
+// the text is not a number. tooLarge tells a number too long to be any payment apart from a text
+// that is no number at all.
+std::optional<std::int64_t> ParseAmountMilli(const QString& text, bool* tooLarge = nullptr);
+
+// The whole won and the message count of a typed amount fit the charge's INT columns (a text
+// that is no number fits: it buys nothing).
+bool ChargeAmountFitsColumns(const QString& text);
 
 // "#,##0" of a typed amount; a text that is not a number stays as it is.
 QString FormatAmount(const QString& text);

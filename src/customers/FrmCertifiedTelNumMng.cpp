@@ -43,6 +43,7 @@ FrmCertifiedTelNumMng::FrmCertifiedTelNumMng(QWidget* parent) : QDialog(parent) 
   lblID->setObjectName(QStringLiteral("lblID"));
   txtTelNum = new QLineEdit(this);
   txtTelNum->setObjectName(QStringLiteral("txtTelNum"));
+  txtTelNum->setMaxLength(20);  // the column's size; the number is digits only
   btnAddNew = new QPushButton(QStringLiteral("신규 등록"), this);
   btnAddNew->setObjectName(QStringLiteral("btnAddNew"));
   btnDel = new QPushButton(QStringLiteral("등록 삭제"), this);
@@ -228,7 +229,22 @@ void FrmCertifiedTelNumMng::btnDel_Click() {
                 false))
     return;
 
-  // A number leaves only together with its archive row: no archive, no delete.
+  if (!DeleteWithArchive(code)) {
+    MsgInfo(QStringLiteral(
+        "자료를 삭제 할 수 없습니다.\n\n이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."));
+    return;
+  }
+  spList->DeleteRows(row, 1);
+  spList->SetMaxRows(spList->DataRowCnt());
+  spList->Refresh();
+  ShowHoverlet(QStringLiteral("자료를 삭제하였습니다."), 500);
+  LoadDelList();
+}
+
+bool FrmCertifiedTelNumMng::DeleteWithArchive(const QString& code) {
+  // A number leaves only together with its archive row: one transaction, both or neither.
+  DBTransaction trans;
+  if (!trans.Begin()) return false;
   const int archived = DBExecute(
       QStringLiteral("INSERT INTO certified_telno_del") +
           QStringLiteral(
@@ -237,15 +253,19 @@ void FrmCertifiedTelNumMng::btnDel_Click() {
           DBQuoted(CurrentStaff().userName) +
           QStringLiteral(" FROM certified_telno WHERE code = ") + code,
       false);
-  if (archived >= 1 &&
-      DBExecute(QStringLiteral("DELETE FROM certified_telno WHERE code = ") + code, false) >= 1) {
-    spList->DeleteRows(row, 1);
-    spList->SetMaxRows(spList->DataRowCnt());
-    spList->Refresh();
-    ShowHoverlet(QStringLiteral("자료를 삭제하였습니다."), 500);
-    LoadDelList();
-  } else {
-    MsgInfo(QStringLiteral(
-        "자료를 삭제 할 수 없습니다.\n\n이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."));
+  if (archived < 1 ||
+      DBExecute(QStringLiteral("DELETE FROM certified_telno WHERE code = ") + code, false) < 1)
+    return false;  // rolled back on leaving
+  switch (trans.Commit()) {
+    case DBTransaction::Outcome::Committed:
+      return true;
+    case DBTransaction::Outcome::Failed:
+      return false;
+    case DBTransaction::Outcome::Unknown:
+      break;
   }
+  // The line broke while the COMMIT was on its way: the number tells what happened.
+  const QString left =
+      trans.Value(QStringLiteral("SELECT COUNT(*) FROM certified_telno WHERE code = ") + code);
+  return left == QLatin1String("0");
 }

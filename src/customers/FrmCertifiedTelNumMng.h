@@ -33,6 +33,7 @@ class FrmCertifiedTelNumMng : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool DeleteWithArchive(const QString& code);
   void Form_Activate();
   void LoadList();
   void LoadDelList();

@@ -298,7 +298,7 @@ void FrmMain::btnUseLog_Click() {
     MsgInfo(QStringLiteral("우선 조회할 고객을 선택해 주세요"));
     return;
   }
-  // The usage ledger opens here once it exists.
+  NotInThisBuild(QStringLiteral("사용내역"));
 }
 
 void FrmMain::btnCertifiedTelNum_Click() {
@@ -315,23 +315,24 @@ void FrmMain::btnCertifiedTelNum_Click() {
 
 void FrmMain::btnChargeList_Click() {
   if (!btnChargeList->isEnabled()) return;
-  // The charge list opens here once it exists.
+  NotInThisBuild(QStringLiteral("충전내역"));
 }
 
-void FrmMain::btnSumFill_Click() {
-  // The charge summary opens here once it exists.
-}
+void FrmMain::btnSumFill_Click() { NotInThisBuild(QStringLiteral("충전집계")); }
 
-void FrmMain::btnSumUse_Click() {
-  // The usage summary opens here once it exists.
-}
+void FrmMain::btnSumUse_Click() { NotInThisBuild(QStringLiteral("사용집계")); }
 
 void FrmMain::ExportList() {
   if (!MayExportCustomerList(CurrentStaff().userId)) {
     MsgInfo(QStringLiteral("엑셀 내보내기 권한이 없습니다."));
     return;
   }
-  // The spreadsheet export runs here once it exists.
+  NotInThisBuild(QStringLiteral("엑셀 내보내기"));
+}
+
+void FrmMain::NotInThisBuild(const QString& what) {
+  MsgInfo(QStringLiteral("『") + what +
+          QStringLiteral("』 기능은 이 버전에서 아직 사용할 수 없습니다."));
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

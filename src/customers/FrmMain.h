@@ -55,6 +55,8 @@ class FrmMain : public QWidget, public CustomerListOwner {
   void btnSumFill_Click();
   void btnSumUse_Click();
   void ExportList();
+  // A button whose window is not part of this build says so instead of doing nothing.
+  void NotInThisBuild(const QString& what);
   QString SelectedId() const;
   int SelectedCode() const;
   void RefreshBalance();

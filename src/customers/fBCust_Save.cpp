@@ -37,7 +37,7 @@ fBCust_Save::fBCust_Save(QWidget* parent) : QDialog(parent) {
   const FieldSpec specs[] = {{0, "*상 호 명", 30, HCText::kFreeText},
                              {1, "*   ID   ", 15, HCText::kFreeText},
                              {3, " 비    고", 200, HCText::kFreeText},
-                             {4, " 전화번호", 0, HCText::kTelNo}};
+                             {4, " 전화번호", 30, HCText::kTelNo}};
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(2);
   int row = 0;

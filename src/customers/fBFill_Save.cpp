@@ -24,6 +24,12 @@
 
 namespace {
 const QString kNothingSaved = QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다.");
+const QString kLostNotSaved = QStringLiteral(
+    "저장 중 서버와의 연결이 끊겨 충전이 저장되지 않았습니다.\n\n"
+    "잔여 건수도 바뀌지 않았습니다. 다시 저장하세요.");
+const QString kAmountTooLarge = QStringLiteral(
+    "입금액이 너무 큽니다.\n\n한 번에 등록할 수 있는 입금액은 "
+    "-2,147,483,648원부터 2,147,483,647원까지입니다.");
 
 }  // namespace
 
@@ -206,26 +212,19 @@ void fBFill_Save::cmbMoney_LostFocus() {
   htField[3]->SetText(QString::number(MessageCount(milli)));
 }
 
-void fBFill_Save::btnSave_Click() {
-  if (IsEmptyField(htField[0], QStringLiteral("고객ID"), false)) return;
-  if (IsEmptyField(htField[1], QStringLiteral("등록자"), false)) return;
-  if (cmbMoney->currentText().isEmpty()) {
-    MsgInfo(QStringLiteral("입금액이 입력되지 않았습니다."));
-    SafeSetFocus(cmbMoney);
-    return;
-  }
-  if (IsEmptyField(htField[3], QStringLiteral("등록건수"), true)) return;
-  if (m_mode == 2) {
-    MsgInfo(QStringLiteral("수정은 안됩니다. 개발팀으로 연락주세요."));
-    return;
-  }
-
+bool fBFill_Save::SaveCharge() {
   const QString reguser = htField[1]->property("Tag").toString();  // escaped at the login
   const QString userid = htField[0]->Text();
   const std::int64_t count = htField[3]->Text().remove(u',').toLongLong();
   const std::int64_t milli = ParseAmountMilli(FormatAmount(cmbMoney->currentText())).value_or(0);
   const std::int64_t money = (milli < 0 ? milli - 500 : milli + 500) / 1000;
 
+  // The charge row and the balance raise are one transaction: both or neither.
+  DBTransaction trans;
+  if (!trans.Begin()) {
+    MsgInfo(kNothingSaved);
+    return false;
+  }
   const QString insert =
       QStringLiteral("INSERT INTO ") + QStringLiteral("smsfill") +
       QStringLiteral(" (reguser, userid, regtime, regtype, casecnt, casemoney, bigo") +
@@ -235,8 +234,8 @@ void fBFill_Save::btnSave_Click() {
       QStringLiteral(", ") + QString::number(money) + QStringLiteral(", ") +
       DBQuoted(htField[4]->Text()) + QStringLiteral(")");
   if (DBExecute(insert, false) < 1) {
-    MsgInfo(kNothingSaved);
-    return;
+    MsgInfo(trans.Lost() ? kLostNotSaved : kNothingSaved);
+    return false;
   }
   m_code = DBInsertId();
 
@@ -245,28 +244,66 @@ void fBFill_Save::btnSave_Click() {
                     QStringLiteral(" WHERE userid = ") + DBQuoted(userid),
                 false);
   if (raised != 1) {
-    // The two statements are not one transaction: take the charge back out. Where several
-    // accounts share the ID, each was raised and is lowered again first.
-    if (raised > 1) {
-      DBExecute(QStringLiteral("UPDATE smsuser SET restcnt = restcnt - ") + QString::number(count) +
-                    QStringLiteral(" WHERE userid = ") + DBQuoted(userid),
-                false);
-    }
-    const int removed = DBExecute(QStringLiteral("DELETE FROM ") + QStringLiteral("smsfill") +
-                                      QStringLiteral(" WHERE code = ") + QString::number(m_code),
-                                  false);
-    if (removed >= 1) {
+    if (trans.Lost()) {
+      MsgInfo(kLostNotSaved);
+    } else {
+      // No customer, or several sharing the ID: nothing is kept.
+      trans.Rollback();
       MsgInfo(
           QStringLiteral("데이터 처리중 문제가 발생하였습니다. 다시 처리하여 주시기 바랍니다."));
-    } else {
-      // The charge row stays without its balance change: say exactly what to check.
-      MsgInfo(QStringLiteral("충전 내역(코드 %1)은 저장되었지만 잔여 건수에 반영되지 않았고, "
-                             "저장된 충전 내역을 되돌리지도 못했습니다.\n\n"
-                             "다시 충전하지 말고 충전 코드 %1을 관리자에게 알려 주세요.")
-                  .arg(m_code));
     }
+    return false;
+  }
+
+  switch (trans.Commit()) {
+    case DBTransaction::Outcome::Committed:
+      return true;
+    case DBTransaction::Outcome::Failed:
+      MsgInfo(kNothingSaved);
+      return false;
+    case DBTransaction::Outcome::Unknown:
+      break;
+  }
+  // The line broke while the COMMIT was on its way; the old connection has ended, so the
+  // charge row tells what happened (the raise went with it or not at all).
+  const QString found = trans.Value(QStringLiteral("SELECT COUNT(*) FROM smsfill WHERE code = ") +
+                                    QString::number(m_code));
+  if (found == QLatin1String("1")) {
+    MsgInfo(QStringLiteral("저장 중 서버와의 연결이 끊겼지만, 확인해 보니 충전은 정상적으로 "
+                           "저장되었습니다(충전 코드 %1).\n\n다시 충전하지 마세요.")
+                .arg(m_code));
+    return true;
+  }
+  if (found == QLatin1String("0")) {
+    MsgInfo(kLostNotSaved);
+  } else {
+    MsgInfo(QStringLiteral("저장 중 서버와의 연결이 끊겨 충전이 저장되었는지 확인하지 "
+                           "못했습니다.\n\n다시 충전하기 전에 충전내역에서 충전 코드 %1이 "
+                           "있는지 먼저 확인하세요.")
+                .arg(m_code));
+  }
+  return false;
+}
+
+void fBFill_Save::btnSave_Click() {
+  if (IsEmptyField(htField[0], QStringLiteral("고객ID"), false)) return;
+  if (IsEmptyField(htField[1], QStringLiteral("등록자"), false)) return;
+  if (cmbMoney->currentText().isEmpty()) {
+    MsgInfo(QStringLiteral("입금액이 입력되지 않았습니다."));
+    SafeSetFocus(cmbMoney);
     return;
   }
+  if (!ChargeAmountFitsColumns(cmbMoney->currentText())) {
+    MsgInfo(kAmountTooLarge);
+    SafeSetFocus(cmbMoney);
+    return;
+  }
+  if (IsEmptyField(htField[3], QStringLiteral("등록건수"), true)) return;
+  if (m_mode == 2) {
+    MsgInfo(QStringLiteral("수정은 안됩니다. 개발팀으로 연락주세요."));
+    return;
+  }
+  if (!SaveCharge()) return;
   ShowHoverlet(QStringLiteral("자료가 저장되었습니다."), 500);
   accept();
 }

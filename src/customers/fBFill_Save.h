@@ -39,6 +39,8 @@ class fBFill_Save : public QDialog {
   void CheckAccess();
   void cmbMoney_LostFocus();
   void btnSave_Click();
+  // Writes the charge; false when nothing was kept (the staff member has been told why).
+  bool SaveCharge();
   void ClearFields();
 
   int m_mode = 1;

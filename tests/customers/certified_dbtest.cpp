@@ -139,19 +139,36 @@ TEST_F(CertifiedTest, DeleteKeepsAnArchiveRow) {
   EXPECT_EQ(m_prompt.Records().back().text, QStringLiteral("자료를 삭제하였습니다."));
 }
 
-TEST_F(CertifiedTest, NoArchiveMeansNoDelete) {
-  m_admin.Exec(QStringLiteral(
-      "CREATE TRIGGER sms_sk.no_archive BEFORE INSERT ON sms_sk.certified_telno_del FOR EACH ROW"
-      " SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'archive refused'"));
-  auto dlg = Open(QStringLiteral("staff1"));
-  dlg->spList->SetActiveCell(1, 1);
-  m_prompt.AnswerNext(MsgResult::Yes);
-  QTest::mouseClick(dlg->btnDel, Qt::LeftButton);
-  EXPECT_EQ(Stored().size(), 1);
-  EXPECT_EQ(
-      m_prompt.MessageTexts().last(),
-      QStringLiteral(
-          "자료를 삭제 할 수 없습니다.\n\n이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."));
+TEST_F(CertifiedTest, ArchiveAndDeleteHappenTogetherOrNotAtAll) {
+  const struct {
+    const char* name;
+    const char* trigger;
+  } cases[] = {
+      {"archive refused",
+       "CREATE TRIGGER sms_sk.refuse BEFORE INSERT ON sms_sk.certified_telno_del FOR EACH ROW"
+       " SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'archive refused'"},
+      {"delete refused after the archive row was written",
+       "CREATE TRIGGER sms_sk.refuse BEFORE DELETE ON sms_sk.certified_telno FOR EACH ROW"
+       " SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'delete refused'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_admin.Exec(QStringLiteral("DROP TRIGGER IF EXISTS sms_sk.refuse"));
+    m_admin.Exec(QLatin1String(c.trigger));
+    m_prompt.Clear();
+    auto dlg = Open(QStringLiteral("staff1"));
+    dlg->spList->SetActiveCell(1, 1);
+    m_prompt.AnswerNext(MsgResult::Yes);
+    QTest::mouseClick(dlg->btnDel, Qt::LeftButton);
+    EXPECT_EQ(Stored(), QStringList{QStringLiteral("01011112222")});
+    EXPECT_EQ(Stored(QStringLiteral("certified_telno_del")),
+              QStringList{QStringLiteral("0311234567")});
+    EXPECT_EQ(dlg->spList->MaxRows(), 1);
+    EXPECT_EQ(m_prompt.MessageTexts().last(),
+              QStringLiteral("자료를 삭제 할 수 없습니다.\n\n이미 삭제되었거나, 삭제할 수 없는 "
+                             "경우가 발생했습니다."));
+  }
+  m_admin.Exec(QStringLiteral("DROP TRIGGER IF EXISTS sms_sk.refuse"));
 }
 
 TEST_F(CertifiedTest, StaffOutsideTheListOnlyLooks) {

@@ -1,0 +1,232 @@
+// The charge under faults: lost connections before, during and after its COMMIT, an idle
+// connection the server dropped, a server restart, amounts beyond the columns, lax servers.
+#include "app/AppState.h"
+#include "controls/HCText.h"
+#include "customers/fBFill_Save.h"
+#include "db/modMySQL_Func.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TcpProxy.h"
+#include "support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+
+namespace {
+
+const QString kLostNotSaved = QStringLiteral(
+    "저장 중 서버와의 연결이 끊겨 충전이 저장되지 않았습니다.\n\n"
+    "잔여 건수도 바뀌지 않았습니다. 다시 저장하세요.");
+const QString kAmountTooLarge = QStringLiteral(
+    "입금액이 너무 큽니다.\n\n한 번에 등록할 수 있는 입금액은 "
+    "-2,147,483,648원부터 2,147,483,647원까지입니다.");
+
+class ChargeFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testdb::ResetDatabases();
+    Admin().Exec(QStringLiteral(
+        "INSERT INTO sms_sk.smsuser (userid, username, restcnt, regdate, hpno) VALUES"
+        " ('cust', '충전상사', 100, '2025-01-01', '02-1')"));
+    App().appTitle = QStringLiteral("Sendora");
+    SetDefaultPromptTitle(App().appTitle);
+    App().staff.userId = QStringLiteral("staff1");
+    App().staff.userName = QStringLiteral("박직원");
+  }
+  void TearDown() override { DBSetCompression(true); }
+
+  void Connect(int port) {
+    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
+                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
+                       QStringLiteral("euckr"), port));
+  }
+
+  // A fresh administrator connection: a restart ends the old one.
+  testdb::Admin& Admin() {
+    if (!m_admin) m_admin = std::make_unique<testdb::Admin>();
+    return *m_admin;
+  }
+
+  std::unique_ptr<fBFill_Save> OpenWithAmount(const QString& amount) {
+    auto dlg = std::make_unique<fBFill_Save>();
+    dlg->SetFormMode(QStringLiteral("cust"), 1, nullptr, 0);
+    dlg->show();
+    QTest::qWait(30);
+    dlg->cmbMoney->setFocus();
+    dlg->cmbMoney->lineEdit()->selectAll();
+    QTest::keyClicks(dlg->cmbMoney, amount);
+    QTest::keyClick(dlg->cmbMoney, Qt::Key_Return);
+    return dlg;
+  }
+
+  QString Balance() {
+    return Admin().Value(QStringLiteral("SELECT restcnt FROM sms_sk.smsuser WHERE userid='cust'"));
+  }
+  QString Charges() { return Admin().Value(QStringLiteral("SELECT COUNT(*) FROM sms_sk.smsfill")); }
+  long SessionId() {
+    return Admin()
+        .Value(QStringLiteral(
+            "SELECT MAX(ID) FROM information_schema.PROCESSLIST WHERE USER = 'sms_cvemp'"))
+        .toLong();
+  }
+  void WaitGone(long id) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 5000 &&
+           Admin().Value(
+               QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
+                   .arg(id)) != QLatin1String("0"))
+      QThread::msleep(20);
+  }
+
+  std::unique_ptr<testdb::Admin> m_admin;
+  ScriptedPrompt m_prompt;
+};
+
+TEST_F(ChargeFaultTest, ChargeAfterTheIdleConnectionWasKilledSucceedsOnce) {
+  Connect(testdb::Port());
+  auto dlg = OpenWithAmount(QStringLiteral("16500"));
+  const long old = SessionId();
+  Admin().Exec(QStringLiteral("KILL %1").arg(old));
+  WaitGone(old);
+  QTest::qWait(1100);  // idle past the check's threshold, as a staff member typing would be
+  QTest::mouseClick(dlg->btnSave, Qt::LeftButton);
+  EXPECT_EQ(dlg->result(), QDialog::Accepted);
+  EXPECT_TRUE(m_prompt.Messages().empty()) << m_prompt.MessageTexts().join(u'|').toStdString();
+  EXPECT_EQ(Charges(), QStringLiteral("1"));
+  EXPECT_EQ(Balance(), QStringLiteral("782"));
+}
+
+TEST_F(ChargeFaultTest, ServerRestartBetweenTwoChargesLosesNeither) {
+  Connect(testdb::Port());
+  auto first = OpenWithAmount(QStringLiteral("16500"));
+  QTest::mouseClick(first->btnSave, Qt::LeftButton);
+  ASSERT_EQ(first->result(), QDialog::Accepted);
+
+  m_admin.reset();
+  testdb::RestartServer();
+  auto second = OpenWithAmount(QStringLiteral("27500"));
+  QTest::qWait(1100);
+  QTest::mouseClick(second->btnSave, Qt::LeftButton);
+  EXPECT_EQ(second->result(), QDialog::Accepted);
+  EXPECT_TRUE(m_prompt.Messages().empty()) << m_prompt.MessageTexts().join(u'|').toStdString();
+  EXPECT_EQ(Charges(), QStringLiteral("2"));
+  EXPECT_EQ(Balance(), QString::number(100 + 682 + 1136));
+}
+
+TEST_F(ChargeFaultTest, ConnectionCutAroundTheCommitTellsTheTrueOutcome) {
+  DBSetCompression(false);  // the proxy looks for the statement's text
+  const struct {
+    const char* name;
+    const char* pattern;
+    bool reachesServer;
+    bool saved;
+  } cases[] = {
+      {"insert never arrives", "INSERT INTO smsfill", false, false},
+      {"raise never arrives", "UPDATE smsuser", false, false},
+      {"commit never arrives", "COMMIT", false, false},
+      {"commit done, answer lost", "COMMIT", true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testdb::TcpProxy proxy(testdb::Port());
+    Connect(proxy.Port());
+    m_prompt.Clear();
+    const QString before = Balance();
+    const int chargesBefore = Charges().toInt();
+    auto dlg = OpenWithAmount(QStringLiteral("16500"));
+    if (c.reachesServer)
+      proxy.CutAfter(c.pattern);
+    else
+      proxy.CutBefore(c.pattern);
+    QTest::mouseClick(dlg->btnSave, Qt::LeftButton);
+    EXPECT_EQ(proxy.Cuts(), 1);
+    const QStringList texts = m_prompt.MessageTexts();
+    ASSERT_EQ(texts.size(), 1) << texts.join(u'|').toStdString();
+    if (c.saved) {
+      EXPECT_TRUE(texts[0].contains(QStringLiteral("정상적으로 저장되었습니다")))
+          << texts[0].toStdString();
+      EXPECT_EQ(dlg->result(), QDialog::Accepted);
+      EXPECT_EQ(Charges().toInt(), chargesBefore + 1);
+      EXPECT_EQ(Balance().toInt(), before.toInt() + 682);
+    } else {
+      EXPECT_EQ(texts[0], kLostNotSaved);
+      EXPECT_TRUE(dlg->isVisible());
+      EXPECT_EQ(Charges().toInt(), chargesBefore);
+      EXPECT_EQ(Balance(), before);
+      // The same dialog saves once the line is back, exactly once.
+      m_prompt.Clear();
+      QTest::mouseClick(dlg->btnSave, Qt::LeftButton);
+      EXPECT_EQ(dlg->result(), QDialog::Accepted);
+      EXPECT_EQ(Charges().toInt(), chargesBefore + 1);
+      EXPECT_EQ(Balance().toInt(), before.toInt() + 682);
+    }
+    // No charge row without its raise, and no raise without its row.
+    EXPECT_EQ(
+        Admin().Value(QStringLiteral("SELECT 100 + COALESCE(SUM(casecnt), 0) FROM sms_sk.smsfill")),
+        Balance());
+  }
+}
+
+TEST_F(ChargeFaultTest, AmountsBeyondTheColumnsAreRefusedBeforeAnythingIsWritten) {
+  const struct {
+    const char* amount;
+    bool refused;
+  } amounts[] = {{"9999999999", true},
+                 {"2147483648", true},
+                 {"-2147483649", true},
+                 {"99999999999999999999999999999999999999", true},
+                 {"-99999999999999999999999999999", true},
+                 {"2147483647", false}};
+  for (const char* mode : {"", "STRICT_TRANS_TABLES"}) {
+    SCOPED_TRACE(std::string("server sql_mode '") + mode + "'");
+    Admin().Exec(QStringLiteral("SET GLOBAL sql_mode = '%1'").arg(QLatin1String(mode)));
+    Connect(testdb::Port());
+    for (const auto& a : amounts) {
+      SCOPED_TRACE(a.amount);
+      Admin().Exec(
+          QStringLiteral("DELETE FROM sms_sk.smsfill; UPDATE sms_sk.smsuser SET restcnt = 100"));
+      m_prompt.Clear();
+      auto dlg = OpenWithAmount(QLatin1String(a.amount));
+      QTest::mouseClick(dlg->btnSave, Qt::LeftButton);
+      if (a.refused) {
+        EXPECT_EQ(m_prompt.MessageTexts(), QStringList{kAmountTooLarge});
+        EXPECT_EQ(Charges(), QStringLiteral("0"));
+        EXPECT_EQ(Balance(), QStringLiteral("100"));
+      } else {
+        EXPECT_EQ(dlg->result(), QDialog::Accepted);
+        EXPECT_EQ(Admin().Value(QStringLiteral("SELECT casemoney FROM sms_sk.smsfill")),
+                  QStringLiteral("2147483647"));
+        EXPECT_EQ(
+            Balance().toLongLong(),
+            100 + Admin().Value(QStringLiteral("SELECT casecnt FROM sms_sk.smsfill")).toLongLong());
+      }
+    }
+  }
+}
+
+TEST_F(ChargeFaultTest, BalanceThatWouldOverflowRollsTheChargeBack) {
+  Admin().Exec(
+      QStringLiteral("SET GLOBAL sql_mode = ''; "
+                     "UPDATE sms_sk.smsuser SET restcnt = 2147483000"));
+  Connect(testdb::Port());
+  auto dlg = OpenWithAmount(QStringLiteral("16500"));
+  QTest::mouseClick(dlg->btnSave, Qt::LeftButton);
+  const QStringList texts = m_prompt.MessageTexts();
+  ASSERT_EQ(texts.size(), 2)
+      << texts.join(u'|').toStdString();  // the refused raise, then the outcome
+  EXPECT_TRUE(texts[0].contains(QStringLiteral("UPDATE smsuser SET restcnt")));
+  EXPECT_EQ(texts[1],
+            QStringLiteral("데이터 처리중 문제가 발생하였습니다. 다시 처리하여 주시기 바랍니다."));
+  EXPECT_EQ(Charges(), QStringLiteral("0"));
+  EXPECT_EQ(Balance(), QStringLiteral("2147483000"));
+}
+
+}  // namespace

@@ -79,6 +79,7 @@ int Main() {
   // The window deletes itself when closed; closing it shuts the program down.
   auto* main = new FrmMain;
   main->show();
+  NoteWindowShown(*main);
   return kMainWindowShown;
 }
 

@@ -129,6 +129,10 @@ class TranscriptPromptHandler final : public PromptHandler {
     Write(QStringLiteral("modal"), dialog.windowTitle(), dialog.objectName());
     return dialog.exec();
   }
+  void WindowShown(const QWidget& window) override {
+    if (window.isVisible())
+      Write(QStringLiteral("window"), window.windowTitle(), window.objectName());
+  }
 
  private:
   void Write(const QString& kind, const QString& title, const QString& text) {
@@ -160,6 +164,7 @@ PromptHandler& Prompts() {
 }
 
 void SetPromptHandler(PromptHandler* handler) { g_handler = handler; }
+void NoteWindowShown(const QWidget& window) { Prompts().WindowShown(window); }
 void SetDefaultPromptTitle(const QString& title) { g_defaultTitle = title; }
 QString DefaultPromptTitle() { return g_defaultTitle; }
 void SetHoverletLauncher(void (*launcher)(const QString&, int)) { g_hoverletLauncher = launcher; }

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QDialog;
+class QWidget;
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -24,12 +25,16 @@ class PromptHandler {
   virtual void ShowHoverlet(const QString& message, int displayTime) = 0;
   // Shows the dialog modally and returns its result code.
   virtual int ShowModal(QDialog& dialog) = 0;
+  // A top-level window came up; only unattended runs note it.
+  virtual void WindowShown(const QWidget&) {}
 };
 
 // The handler in force. Without one installed, the Qt handler is used.
 PromptHandler& Prompts();
 // Installs a handler (not owned); nullptr goes back to the Qt handler.
 void SetPromptHandler(PromptHandler* handler);
+// Tells the handler in force that a top-level window is on screen.
+void NoteWindowShown(const QWidget& window);
 
 // The title that empty titles become (the application title).
 void SetDefaultPromptTitle(const QString& title);

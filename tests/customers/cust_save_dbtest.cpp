@@ -252,4 +252,36 @@ TEST_F(CustSaveTest, CharacterTheDatabaseCannotHoldWritesNothing) {
   EXPECT_TRUE(dlg->isVisible());
 }
 
+TEST_F(CustSaveTest, EveryFieldStopsAtItsColumnsSizeOnALaxServer) {
+  // The server of old that cut over-long values silently.
+  m_admin.Exec(QStringLiteral("SET GLOBAL sql_mode = ''"));
+  ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
+                     QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
+                     QStringLiteral("euckr"), testdb::Port()));
+  auto dlg = Open(1, &m_list);
+  dlg->chkCun->setChecked(false);
+  const struct {
+    int field;
+    QString typed;
+    QString kept;
+  } cases[] = {
+      {0, QString(20, u'가'), QString(15, u'가')},  // 30 bytes, a syllable counting 2
+      {1, QStringLiteral("abcdefghijklmnopqrstu"), QStringLiteral("abcdefghijklmno")},
+      {3, QString(250, u'x'), QString(200, u'x')},
+      {4, QString(40, u'1'), QString(30, u'1')},
+  };
+  for (const auto& c : cases) {
+    Type(dlg->htField[static_cast<std::size_t>(c.field)], c.typed);
+    EXPECT_EQ(dlg->htField[static_cast<std::size_t>(c.field)]->txtBox->text(), c.kept) << c.field;
+  }
+  QTest::mouseClick(dlg->btnSave, Qt::LeftButton);
+  const QString id = QStringLiteral("abcdefghijklmno");
+  EXPECT_EQ(Stored("username", id), QString(15, u'가'));
+  EXPECT_EQ(Stored("bigo", id), QString(200, u'x'));
+  // Stored whole, as shown: never cut by the server.
+  EXPECT_EQ(Stored("hpno", id), dlg->htField[4]->Text());
+  EXPECT_LE(Stored("hpno", id).size(), 30);
+  m_admin.Exec(QStringLiteral("SET GLOBAL sql_mode = DEFAULT"));
+}
+
 }  // namespace

@@ -176,6 +176,28 @@ TEST_F(FrmMainTest, NothingSelectedGivesTheRightMessage) {
   for (const auto& m : m_prompt.Messages()) EXPECT_EQ(m.icon, MsgIcon::Information);
 }
 
+TEST_F(FrmMainTest, ButtonsOfWindowsNotInThisBuildSaySoAfterTheirChecks) {
+  const auto missing = [](const char* what) {
+    return QStringLiteral("『%1』 기능은 이 버전에서 아직 사용할 수 없습니다.")
+        .arg(QString::fromUtf8(what));
+  };
+  {
+    auto w = Open(QStringLiteral("staff1"));
+    Search(*w, QString());
+    w->spList->SetActiveCell(1, 1);
+    QTest::mouseClick(w->btnUseLog, Qt::LeftButton);
+    QTest::mouseClick(w->btnChargeList, Qt::LeftButton);
+    QTest::keyClick(w.get(), Qt::Key_F8);
+    EXPECT_EQ(m_prompt.MessageTexts(),
+              (QStringList{missing("사용내역"), missing("충전내역"), missing("엑셀 내보내기")}));
+  }
+  m_prompt.Clear();
+  auto w = Open(QStringLiteral("corvane"));
+  QTest::mouseClick(w->btnSumFill, Qt::LeftButton);
+  QTest::mouseClick(w->btnSumUse, Qt::LeftButton);
+  EXPECT_EQ(m_prompt.MessageTexts(), (QStringList{missing("충전집계"), missing("사용집계")}));
+}
+
 TEST_F(FrmMainTest, AddedCustomerIsAppendedWithoutANewSearch) {
   auto w = Open(QStringLiteral("staff3"));
   Search(*w, QStringLiteral("상사"));

@@ -181,10 +181,10 @@ struct SpreadGrid::Impl {
   int maxRows() const { return int(rows.size()); }
   int maxCols() const { return int(cols.size()) - 1; }
   bool validCol(int c) const { return c >= 0 && c <= maxCols(); }
-  // Header rows are 0 (the first) or SpreadHeader + i; -1 when row is no header row.
+  // Header rows are 0 (the first) or SpreadHeader + i; -1 when row is no header row, and for
+  // every row when the grid has no header rows at all.
   int headerIndex(int row) const {
-    if (row == 0) return 0;
-    const int h = row - spread::SpreadHeader;
+    const int h = row == 0 ? 0 : row - spread::SpreadHeader;
     return h >= 0 && h < headerRows ? h : -1;
   }
 

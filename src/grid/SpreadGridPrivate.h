@@ -245,14 +245,12 @@ struct SpreadGrid::Impl {
       ++evalStamp;
     }
     if (x.stamp == evalStamp) return x.value;
-    if (x.busy) return std::nullopt;
-    x.busy = true;
-    const auto v = x.formula->Evaluate(col, row, [this](int c, int r) { return lookup(c, r); });
-    x.busy = false;
-    x.value = v;
-    x.stamp = evalStamp;
-    return v;
+    if (x.busy) return std::nullopt;  // read again while being evaluated: circular
+    evaluate(col, row, x);
+    return x.value;
   }
+  // Evaluates a formula after the stale formulas it reads, directly or through others.
+  void evaluate(int col, int row, CellExtra& x);
   const std::vector<std::pair<int, int>>& formulaCells() {
     if (!registryStale) return registry;
     registry.clear();

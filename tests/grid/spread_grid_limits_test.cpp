@@ -1,4 +1,5 @@
-// The grid at its edges: no column-header rows at all.
+// The grid at its edges: no column-header rows at all, and formula chains far
+// deeper than any window builds.
 #include "grid/SpreadGrid.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,67 @@ TEST(SpreadGridLimits, WithoutHeaderRowsHeaderCellsAreAbsentAndPaintingWorks) {
   grid.SetText(1, spread::SpreadHeader + 1, "second");
   EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "\nsecond");
   EXPECT_TRUE(grid.ColHeaderArea()->isVisible());
+}
+
+constexpr int kDeep = 100000;
+
+TEST(SpreadGridLimits, DeepFormulaChainsEvaluateWithoutExhaustingTheStack) {
+  SpreadGrid grid;
+  grid.SetMaxCols(1);
+  grid.SetMaxRows(kDeep);
+  {
+    // Built top down, read bottom up: the last cell needs every cell above it
+    // first.
+    ReDrawOff off(grid);
+    grid.SetText(1, 1, "1");
+    for (int r = 2; r <= kDeep; ++r)
+      grid.SetFormula(1, r, "R[-1]C+1");
+    EXPECT_EQ(grid.GetText(1, kDeep), QString::number(kDeep));
+    EXPECT_EQ(grid.GetText(1, 2), "2");
+    grid.SetText(1, 1, "10");
+    EXPECT_EQ(grid.GetText(1, kDeep), QString::number(kDeep + 9));
+  }
+  EXPECT_EQ(grid.GetText(1, 3), "12");
+
+  // Each cell reads the one below it, so evaluating in sheet order starts at
+  // the deep end.
+  {
+    ReDrawOff off(grid);
+    grid.SetFormula(1, -1, "R[1]C+1");
+  }
+  EXPECT_EQ(grid.GetText(1, 1),
+            ""); // the last row reads past the sheet: an error all the way
+  EXPECT_EQ(grid.GetText(1, kDeep - 1), "");
+  {
+    ReDrawOff off(grid);
+    grid.SetFormula(1, kDeep, QString());
+    grid.SetText(1, kDeep, "7");
+  }
+  EXPECT_EQ(grid.GetText(1, kDeep - 1), "8");
+  EXPECT_EQ(grid.GetText(1, 1), QString::number(kDeep + 6));
+
+  // Closing the chain into a ring makes every cell of it circular.
+  grid.SetFormula(1, kDeep, "R1C1+1");
+  EXPECT_EQ(grid.GetText(1, 1), "");
+  EXPECT_EQ(grid.GetText(1, kDeep / 2), "");
+  EXPECT_EQ(grid.GetText(1, kDeep), "");
+}
+
+TEST(SpreadGridLimits, DiamondReadsTakeTheValueNotACircularError) {
+  // C1 is read twice on the way from A1, once directly and once through B1.
+  SpreadGrid grid;
+  grid.SetMaxCols(4);
+  grid.SetMaxRows(1);
+  grid.SetText(4, 1, "5");
+  grid.SetFormula(3, 1, "RC4*2");
+  grid.SetFormula(2, 1, "RC3+1");
+  grid.SetFormula(1, 1, "RC3+RC2");
+  EXPECT_EQ(grid.GetText(1, 1), "21");
+  {
+    ReDrawOff off(grid);
+    grid.SetText(4, 1, "1");
+    EXPECT_EQ(grid.GetText(1, 1), "5");
+  }
 }
 
 } // namespace

@@ -132,6 +132,8 @@ void SpreadGrid::Impl::announce(const std::vector<std::pair<int, int>>& cells) {
     }
   }
   for (const auto& [c, r] : moved) {
+    // An earlier Change handler may have shrunk the grid: cells that are gone are not announced.
+    if (c > maxCols() || r > maxRows()) continue;
     touch(c, r, c, r);
     emit q->Change(c, r);
   }
@@ -294,9 +296,16 @@ QString SpreadGrid::Impl::cellText(int col, int row, bool formatted) {
 }
 
 void SpreadGrid::Impl::userEdit(int col, int row, const QString& text) {
-  const QString before = cellAt(col, row)->text;
-  q->SetText(col, row, text);
-  if (cellAt(col, row)->text != before) emit q->Change(col, row);
+  Cell* cell = cellAt(col, row);
+  if (!cell || col < 1 || row < 1 || (cell->extra && cell->extra->formula)) return;
+  const QString before = cell->text;
+  storeText(*cell, col, row, text);
+  const bool changed = cell->text != before;
+  touchCell(col, row);
+  // The formulas' Change handlers run first and may reshape the grid; nothing of the cell is held
+  // across them.
+  cellValueChanged(col, row);
+  if (changed && col <= maxCols() && row <= maxRows()) emit q->Change(col, row);
 }
 
 void SpreadGrid::Impl::headerClicked(int section) {

@@ -391,6 +391,8 @@ struct SpreadGrid::Impl {
   QString plainValue(int col, int row);
   // The shown ("#,##0") or the plain text of a formula or number cell; the text otherwise.
   QString cellText(int col, int row, bool formatted);
+  // Stores a data cell's text as SetText does (numbers read and held in range), unannounced.
+  void storeText(Cell& cell, int col, int row, const QString& text);
   void userEdit(int col, int row, const QString& text);
   void headerClicked(int section);
 };

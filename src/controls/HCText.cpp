@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QRegularExpression>
 
@@ -52,7 +54,35 @@ class HCTextBox final : public QLineEdit {
     else
       QLineEdit::inputMethodEvent(event);
   }
+  // The standard menu, with Paste going through the control's rules instead of straight in.
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    QMenu* menu = createStandardContextMenu();
+    if (!menu) return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_owner) {
+      const QString paste = QLineEdit::tr("&Paste");
+      for (QAction* action : menu->actions()) {
+        if (action->objectName() != QLatin1String("edit-paste") &&
+            !action->text().startsWith(paste))
+          continue;
+        action->disconnect(this);
+        connect(action, &QAction::triggered, this, [this] {
+          if (m_owner) m_owner->Paste(QGuiApplication::clipboard()->text());
+        });
+      }
+    }
+    menu->popup(event->globalPos());
+  }
   void mouseReleaseEvent(QMouseEvent* event) override {
+    // The middle button pastes the selection of other programs; the same rules apply to it.
+    if (m_owner && event->button() == Qt::MiddleButton &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+      event->accept();
+      if (isReadOnly()) return;
+      deselect();
+      m_owner->Paste(QGuiApplication::clipboard()->text(QClipboard::Selection));
+      return;
+    }
     QLineEdit::mouseReleaseEvent(event);
     if (m_owner && event->button() == Qt::LeftButton &&
         rect().contains(event->position().toPoint())) {
@@ -85,6 +115,12 @@ bool IsLatinLetter(int ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch
 QString RightTrimmed(QString text) {
   while (!text.isEmpty() && text.back() == u' ') text.chop(1);
   return text;
+}
+
+// The box text that stays when the selection is replaced.
+QString OutsideSelection(const QLineEdit& box) {
+  if (!box.hasSelectedText()) return box.text();
+  return box.text().left(box.selectionStart()) + box.text().mid(box.selectionEnd());
 }
 
 // A single-line box takes a pasted text up to its first line break.
@@ -462,7 +498,11 @@ void HCText::BoxKeyPress(QKeyEvent* event) {
   Deliver(keyAscii, original, event);
 }
 
-int HCText::FilterChar(int keyAscii) {
+int HCText::FilterChar(int keyAscii, bool beep) {
+  const auto refuse = [beep] {
+    if (beep) controls::Beep();
+    return 0;
+  };
   const QString text = txtBox->text();
   const int sel = SelStart();
   bool allowed = false;
@@ -475,25 +515,18 @@ int HCText::FilterChar(int keyAscii) {
 
   if (IsDigitKind(m_acceptType)) {
     if (!allowed && keyAscii != 3 && keyAscii != 22 && !IsDigitChar(keyAscii)) {
-      controls::Beep();
-      return 0;
+      return refuse();
     }
     if (m_acceptType == kTelNo && keyAscii == 22) {
       // A number copied from elsewhere comes in already grouped.
       QClipboard* clip = QGuiApplication::clipboard();
       const QString formatted = FormatTelNo(clip->text());
-      if (!IsDigitsOnly(QString(formatted).remove(u'-'))) {
-        controls::Beep();
-        return 0;
-      }
+      if (!IsDigitsOnly(QString(formatted).remove(u'-'))) return refuse();
       clip->setText(formatted);
     }
     return keyAscii;
   }
-  if (m_acceptType == kLetters && !allowed && !IsLatinLetter(keyAscii)) {
-    controls::Beep();
-    return 0;
-  }
+  if (m_acceptType == kLetters && !allowed && !IsLatinLetter(keyAscii)) return refuse();
   if (m_convertCase == 1 || m_convertCase == 2) {
     const QChar ch{char16_t(keyAscii)};
     keyAscii = (m_convertCase == 1 ? ch.toUpper() : ch.toLower()).unicode();
@@ -508,9 +541,7 @@ void HCText::Deliver(int keyAscii, int original, QKeyEvent* event) {
                        ? m_maxLength - int(txtBox->text().size() - txtBox->selectedText().size())
                        : INT_MAX;
   if (keyAscii == 22) {
-    if (txtBox->isReadOnly()) return;
-    const QString clip = FirstLine(QGuiApplication::clipboard()->text());
-    if (!clip.isEmpty() || txtBox->hasSelectedText()) txtBox->insert(clip.left(std::max(0, room)));
+    Paste(QGuiApplication::clipboard()->text());
     return;
   }
   if (keyAscii == original) {
@@ -547,6 +578,59 @@ void HCText::Deliver(int keyAscii, int original, QKeyEvent* event) {
   QKeyEvent typed(QEvent::KeyPress, event->key(), event->modifiers() & Qt::ShiftModifier,
                   QString(QChar(char16_t(keyAscii))));
   box->BaseKeyPress(&typed);
+}
+
+void HCText::Paste(const QString& pasted) {
+  if (txtBox->isReadOnly()) return;
+  const QString line = FirstLine(pasted);
+  bool refused = false;
+  QString accepted = PastedForKind(line, refused);
+  if (m_maxLength > 0) {
+    const int room = m_maxLength - cp949::ByteLength(OutsideSelection(*txtBox));
+    const qsizetype fits = cp949::FitBytes(accepted, std::max(0, room));
+    refused = refused || fits < accepted.size();
+    accepted.truncate(fits);
+  }
+  if (refused) controls::Beep();  // once for the whole paste
+  // An empty clipboard still takes the selection away, as the box's own paste did.
+  if (accepted.isEmpty() && !(line.isEmpty() && txtBox->hasSelectedText())) return;
+  txtBox->insert(accepted);
+}
+
+// What the kind's key rules make of a pasted line. A number must be one as a whole: dropping
+// a separator or the decimal point from it would change its value.
+QString HCText::PastedForKind(const QString& line, bool& refused) {
+  refused = true;
+  if (m_acceptType == kTelNo) {
+    // A number copied from elsewhere comes in already grouped.
+    const QString formatted = FormatTelNo(line);
+    if (!IsDigitsOnly(QString(formatted).remove(u'-'))) return QString();
+    refused = false;
+    return formatted;
+  }
+  if (m_acceptType == kNumber) {
+    const std::optional<numfmt::Decimal> n = numfmt::ParseNumber(line);
+    if (!n) return QString();
+    QString fraction = n->fracDigits;
+    while (fraction.endsWith(u'0')) fraction.chop(1);
+    const QString whole = n->intDigits.isEmpty() ? QStringLiteral("0") : n->intDigits;
+    const QString sign = n->negative ? QStringLiteral("-") : QString();
+    // Decimals need a box that takes them and has no point of its own outside the selection.
+    if (!fraction.isEmpty() && (m_decPlace <= 0 || OutsideSelection(*txtBox).contains(u'.')))
+      return QString();
+    refused = false;
+    return fraction.isEmpty() ? sign + whole : sign + whole + u'.' + fraction;
+  }
+  refused = false;
+  QString out;
+  for (const QChar ch : line) {
+    const int c = ch.unicode() < 32 ? 0 : FilterChar(ch.unicode(), false);
+    if (c >= 32)
+      out += QChar(char16_t(c));
+    else
+      refused = true;
+  }
+  return out;
 }
 
 void HCText::BoxKeyRelease(QKeyEvent* event) {

@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QRegularExpression>
 
@@ -52,7 +54,35 @@ class HCTextBox final : public QLineEdit {
     else
       QLineEdit::inputMethodEvent(event);
   }
+  // The standard menu, with Paste going through the control's rules instead of straight in.
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    QMenu* menu = createStandardContextMenu();
+    if (!menu) return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_owner) {
+      const QString paste = QLineEdit::tr("&Paste");
+      for (QAction* action : menu->actions()) {
+        if (action->objectName() != QLatin1String("edit-paste") &&
+            !action->text().startsWith(paste))
+          continue;
+        action->disconnect(this);
+        connect(action, &QAction::triggered, this, [this] {
+          if (m_owner) m_owner->Paste(QGuiApplication::clipboard()->text());
+        });
+      }
+    }
+    menu->popup(event->globalPos());
+  }
   void mouseReleaseEvent(QMouseEvent* event) override {
+    // The middle button pastes the selection of other programs; the same rules apply to it.
+    if (m_owner && event->button() == Qt::MiddleButton &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+      event->accept();
+      if (isReadOnly()) return;
+      deselect();
+      m_owner->Paste(QGuiApplication::clipboard()->text(QClipboard::Selection));
+      return;
+    }
     QLineEdit::mouseReleaseEvent(event);
     if (m_owner && event->button() == Qt::LeftButton &&
         rect().contains(event->position().toPoint())) {
@@ -85,12 +115,6 @@ bool IsLatinLetter(int ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch
 QString RightTrimmed(QString text) {
   while (!text.isEmpty() && text.back() == u' ') text.chop(1);
   return text;
-}
-
-// A single-line box takes a pasted text up to its first line break.
-QString FirstLine(const QString& text) {
-  const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
-  return end < 0 ? text : text.left(end);
 }
 
 }  // namespace
@@ -462,7 +486,11 @@ void HCText::BoxKeyPress(QKeyEvent* event) {
   Deliver(keyAscii, original, event);
 }
 
-int HCText::FilterChar(int keyAscii) {
+int HCText::FilterChar(int keyAscii, bool beep) {
+  const auto refuse = [beep] {
+    if (beep) controls::Beep();
+    return 0;
+  };
   const QString text = txtBox->text();
   const int sel = SelStart();
   bool allowed = false;
@@ -475,25 +503,18 @@ int HCText::FilterChar(int keyAscii) {
 
   if (IsDigitKind(m_acceptType)) {
     if (!allowed && keyAscii != 3 && keyAscii != 22 && !IsDigitChar(keyAscii)) {
-      controls::Beep();
-      return 0;
+      return refuse();
     }
     if (m_acceptType == kTelNo && keyAscii == 22) {
       // A number copied from elsewhere comes in already grouped.
       QClipboard* clip = QGuiApplication::clipboard();
       const QString formatted = FormatTelNo(clip->text());
-      if (!IsDigitsOnly(QString(formatted).remove(u'-'))) {
-        controls::Beep();
-        return 0;
-      }
+      if (!IsDigitsOnly(QString(formatted).remove(u'-'))) return refuse();
       clip->setText(formatted);
     }
     return keyAscii;
   }
-  if (m_acceptType == kLetters && !allowed && !IsLatinLetter(keyAscii)) {
-    controls::Beep();
-    return 0;
-  }
+  if (m_acceptType == kLetters && !allowed && !IsLatinLetter(keyAscii)) return refuse();
   if (m_convertCase == 1 || m_convertCase == 2) {
     const QChar ch{char16_t(keyAscii)};
     keyAscii = (m_convertCase == 1 ? ch.toUpper() : ch.toLower()).unicode();
@@ -508,9 +529,7 @@ void HCText::Deliver(int keyAscii, int original, QKeyEvent* event) {
                        ? m_maxLength - int(txtBox->text().size() - txtBox->selectedText().size())
                        : INT_MAX;
   if (keyAscii == 22) {
-    if (txtBox->isReadOnly()) return;
-    const QString clip = FirstLine(QGuiApplication::clipboard()->text());
-    if (!clip.isEmpty() || txtBox->hasSelectedText()) txtBox->insert(clip.left(std::max(0, room)));
+    Paste(QGuiApplication::clipboard()->text());
     return;
   }
   if (keyAscii == original) {

@@ -139,7 +139,12 @@ class HCText : public QWidget {
 
   void OnTextChanged();
   // Runs the key-press steps on one character; returns the character to deliver, 0 to cancel.
-  int FilterChar(int keyAscii);
+  int FilterChar(int keyAscii, bool beep = true);
+  // Puts pasted text in at the caret through the key rules and the byte limit; whatever the
+  // route (keys, the context menu, the middle button).
+  void Paste(const QString& pasted);
+  // refused: some of the line could not go in.
+  QString PastedForKind(const QString& line, bool& refused);
   void Deliver(int keyAscii, int original, QKeyEvent* event);
   void SendTab(bool backward);
   void CutToMaxLength();

@@ -1,5 +1,7 @@
 #include "db/Recordset.h"
 
+#include "platform/Prompt.h"
+
 void Recordset::AppendField(const QString& name, int definedSize) {
   // The first field of a name wins, as a name look-up in the old recordset did.
   const QString key = name.toLower();
@@ -34,6 +36,27 @@ int Recordset::DefinedSize(int index) const {
 int Recordset::FieldIndex(const QString& name) const {
   const auto it = m_index.constFind(name.toLower());
   return it == m_index.constEnd() ? -1 : it.value();
+}
+
+int Recordset::KnownFieldIndex(const QString& name, const char* procedure) const {
+  const int index = FieldIndex(name);
+  if (index >= 0) return index;
+  // Silence here would hide a misspelt name or a column missing from the SELECT.
+  MsgError(3265,
+           QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                          "name or ordinal: ") +
+               name,
+           QLatin1String(procedure), QStringLiteral("Recordset"));
+  Q_ASSERT_X(!assertUnknownField, procedure, qPrintable(QStringLiteral("no field ") + name));
+  return -1;
+}
+
+QString Recordset::Fields(const QString& name) const {
+  return Fields(KnownFieldIndex(name, "Fields"));
+}
+
+void Recordset::SetValue(const QString& name, const QString& value) {
+  SetValue(KnownFieldIndex(name, "SetValue"), value);
 }
 
 QStringView Recordset::FieldView(int index) const {

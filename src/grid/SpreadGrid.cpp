@@ -214,20 +214,24 @@ void SpreadGrid::SetText(int col, int row, const QString& text) {
     return;
   }
   if (cell->extra && cell->extra->formula) return;  // a formula cell shows its result
-  if (d->cellTypeAt(col, row) == CellTypeNumber && !text.isEmpty()) {
-    const Style s = d->resolve(col, row);
-    double quick = 0;
-    if (QuickNumber(text, s.decPlaces, quick) && quick >= s.minValue && quick <= s.maxValue) {
-      Store(cell->text, text);
-    } else {
-      const std::optional<double> v = ParseNumber(text);
-      cell->text = v ? PlainNumber(std::clamp(*v, s.minValue, s.maxValue), s.decPlaces) : QString();
-    }
-  } else {
-    Store(cell->text, text);
-  }
+  d->storeText(*cell, col, row, text);
   d->touchCell(col, row);
   d->cellValueChanged(col, row);
+}
+
+void SpreadGrid::Impl::storeText(Cell& cell, int col, int row, const QString& text) {
+  if (cellTypeAt(col, row) == CellTypeNumber && !text.isEmpty()) {
+    const Style s = resolve(col, row);
+    double quick = 0;
+    if (QuickNumber(text, s.decPlaces, quick) && quick >= s.minValue && quick <= s.maxValue) {
+      Store(cell.text, text);
+    } else {
+      const std::optional<double> v = ParseNumber(text);
+      cell.text = v ? PlainNumber(std::clamp(*v, s.minValue, s.maxValue), s.decPlaces) : QString();
+    }
+  } else {
+    Store(cell.text, text);
+  }
 }
 
 QString SpreadGrid::GetText(int col, int row) const { return d->shownText(col, row); }

@@ -75,6 +75,51 @@ void SpreadGrid::Impl::recalcFrom(int col, int row) {
   announce(affected);
 }
 
+// Depth first over what the formula reads, on a stack of our own: a chain of formulas can be as
+// long as the sheet is high. Once a formula's turn comes, everything it reads is evaluated, so its
+// own look-ups go no deeper. busy marks the formulas on the current path; meeting one of them
+// again is a circular reference, which reads as an error.
+void SpreadGrid::Impl::evaluate(int col, int row, CellExtra& first) {
+  struct Step {
+    int col, row;
+    CellExtra* x;
+    bool expanded;
+  };
+  std::vector<Step> stack{{col, row, &first, false}};
+  while (!stack.empty()) {
+    const Step step = stack.back();  // a copy: pushing moves the stack
+    CellExtra& x = *step.x;
+    if (!step.expanded) {
+      if (x.stamp == evalStamp || x.busy) {
+        stack.pop_back();  // reached twice; done already, or circular
+        continue;
+      }
+      stack.back().expanded = true;
+      x.busy = true;
+      x.formula->ForEachBlock(step.col, step.row, [&](int c1, int r1, int c2, int r2) {
+        c1 = std::max(c1, 1);
+        r1 = std::max(r1, 1);
+        c2 = std::min(c2, maxCols());
+        r2 = std::min(r2, maxRows());
+        for (int c = c1; c <= c2; ++c) {
+          std::vector<Cell>& cells = cols[size_t(c)].cells;
+          for (int r = r1; r <= r2; ++r) {
+            CellExtra* e = cells[size_t(r - 1)].extra.get();
+            if (e && e->formula && e->stamp != evalStamp && !e->busy)
+              stack.push_back({c, r, e, false});
+          }
+        }
+      });
+      continue;
+    }
+    x.value =
+        x.formula->Evaluate(step.col, step.row, [this](int c, int r) { return lookup(c, r); });
+    x.busy = false;
+    x.stamp = evalStamp;
+    stack.pop_back();
+  }
+}
+
 void SpreadGrid::Impl::announce(const std::vector<std::pair<int, int>>& cells) {
   std::vector<std::pair<int, int>> moved;
   for (const auto& [c, r] : cells) {
@@ -87,6 +132,8 @@ void SpreadGrid::Impl::announce(const std::vector<std::pair<int, int>>& cells) {
     }
   }
   for (const auto& [c, r] : moved) {
+    // An earlier Change handler may have shrunk the grid: cells that are gone are not announced.
+    if (c > maxCols() || r > maxRows()) continue;
     touch(c, r, c, r);
     emit q->Change(c, r);
   }
@@ -249,9 +296,16 @@ QString SpreadGrid::Impl::cellText(int col, int row, bool formatted) {
 }
 
 void SpreadGrid::Impl::userEdit(int col, int row, const QString& text) {
-  const QString before = cellAt(col, row)->text;
-  q->SetText(col, row, text);
-  if (cellAt(col, row)->text != before) emit q->Change(col, row);
+  Cell* cell = cellAt(col, row);
+  if (!cell || col < 1 || row < 1 || (cell->extra && cell->extra->formula)) return;
+  const QString before = cell->text;
+  storeText(*cell, col, row, text);
+  const bool changed = cell->text != before;
+  touchCell(col, row);
+  // The formulas' Change handlers run first and may reshape the grid; nothing of the cell is held
+  // across them.
+  cellValueChanged(col, row);
+  if (changed && col <= maxCols() && row <= maxRows()) emit q->Change(col, row);
 }
 
 void SpreadGrid::Impl::headerClicked(int section) {

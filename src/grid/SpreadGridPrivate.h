@@ -181,10 +181,10 @@ struct SpreadGrid::Impl {
   int maxRows() const { return int(rows.size()); }
   int maxCols() const { return int(cols.size()) - 1; }
   bool validCol(int c) const { return c >= 0 && c <= maxCols(); }
-  // Header rows are 0 (the first) or SpreadHeader + i; -1 when row is no header row.
+  // Header rows are 0 (the first) or SpreadHeader + i; -1 when row is no header row, and for
+  // every row when the grid has no header rows at all.
   int headerIndex(int row) const {
-    if (row == 0) return 0;
-    const int h = row - spread::SpreadHeader;
+    const int h = row == 0 ? 0 : row - spread::SpreadHeader;
     return h >= 0 && h < headerRows ? h : -1;
   }
 
@@ -245,14 +245,12 @@ struct SpreadGrid::Impl {
       ++evalStamp;
     }
     if (x.stamp == evalStamp) return x.value;
-    if (x.busy) return std::nullopt;
-    x.busy = true;
-    const auto v = x.formula->Evaluate(col, row, [this](int c, int r) { return lookup(c, r); });
-    x.busy = false;
-    x.value = v;
-    x.stamp = evalStamp;
-    return v;
+    if (x.busy) return std::nullopt;  // read again while being evaluated: circular
+    evaluate(col, row, x);
+    return x.value;
   }
+  // Evaluates a formula after the stale formulas it reads, directly or through others.
+  void evaluate(int col, int row, CellExtra& x);
   const std::vector<std::pair<int, int>>& formulaCells() {
     if (!registryStale) return registry;
     registry.clear();
@@ -393,6 +391,8 @@ struct SpreadGrid::Impl {
   QString plainValue(int col, int row);
   // The shown ("#,##0") or the plain text of a formula or number cell; the text otherwise.
   QString cellText(int col, int row, bool formatted);
+  // Stores a data cell's text as SetText does (numbers read and held in range), unannounced.
+  void storeText(Cell& cell, int col, int row, const QString& text);
   void userEdit(int col, int row, const QString& text);
   void headerClicked(int section);
 };

@@ -1,6 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -48,11 +49,27 @@ QString KeyPath(const QString& section, const QString& key) {
   return Fold(section) + QLatin1Char('/') + Fold(key);
 }
 
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// The file holds the remembered staff password: readable by its owner alone, whatever the umask.
+// A new file is made empty with those rights before anything goes in; the writer keeps the
+// rights of the file it replaces. A file made earlier with wider rights is tightened.
+void MakePrivate(const QString& path) {
+  QFile file(path);
+  if (!file.exists() && file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly)) {
+    file.close();
+    return;
+  }
+  file.setPermissions(kOwnerOnly);
+}
+
 void Finish(QSettings& s) {
   // Another instance of the program may read the file the moment we return.
   s.sync();
   if (s.status() != QSettings::NoError)
     qWarning("settings: cannot write %s", qPrintable(s.fileName()));
+  // In case another writer put the file back with other rights.
+  if (QFile::exists(s.fileName())) MakePrivate(s.fileName());
 }
 
 }  // namespace
@@ -69,6 +86,7 @@ QString GetSetting(const QString& app, const QString& section, const QString& ke
 void SaveSetting(const QString& app, const QString& section, const QString& key,
                  const QString& value) {
   QDir().mkpath(Root());
+  MakePrivate(FilePath(app));
   QSettings s(FilePath(app), QSettings::IniFormat);
   s.setValue(KeyPath(section, key), value);
   Finish(s);
@@ -76,6 +94,7 @@ void SaveSetting(const QString& app, const QString& section, const QString& key,
 
 void DeleteSetting(const QString& app, const QString& section, const QString& key) {
   if (section.isEmpty() && key.isEmpty()) return;  // never the whole file by accident
+  if (QFile::exists(FilePath(app))) MakePrivate(FilePath(app));
   QSettings s(FilePath(app), QSettings::IniFormat);
   s.remove(key.isEmpty() ? Fold(section) : KeyPath(section, key));
   Finish(s);

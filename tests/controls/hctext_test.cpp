@@ -8,14 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -319,6 +323,99 @@ TEST_F(HCTextTest, TelephoneFieldGroupsPastedAndTypedNumbers) {
     EXPECT_EQ(Box(f), QString::fromUtf8(c.left));
   }
   EXPECT_EQ(g_beeps, 4);
+}
+
+// The three ways text is pasted without the mouse's middle button.
+enum class PasteRoute { CtrlV, ShiftInsert, ContextMenu };
+
+void PasteBy(PasteRoute route, QLineEdit* box) {
+  switch (route) {
+    case PasteRoute::CtrlV:
+      QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+      return;
+    case PasteRoute::ShiftInsert:
+      QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+      return;
+    case PasteRoute::ContextMenu: {
+      const QPoint at(4, 4);
+      QContextMenuEvent event(QContextMenuEvent::Mouse, at, box->mapToGlobal(at));
+      QCoreApplication::sendEvent(box, &event);
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      ASSERT_NE(menu, nullptr);
+      QAction* paste = nullptr;
+      for (QAction* a : menu->actions())
+        if (a->text().startsWith(QLineEdit::tr("&Paste"))) paste = a;
+      ASSERT_NE(paste, nullptr);
+      ASSERT_TRUE(paste->isEnabled());
+      paste->trigger();
+      menu->close();
+      return;
+    }
+  }
+}
+
+TEST_F(HCTextTest, PastedTextMeetsTheKeyRulesAndTheByteLimitOnEveryRoute) {
+  const struct {
+    const char* name;
+    int kind;
+    int decimals;
+    int maxLength;
+    QString clip;
+    QString box;  // after the paste, the field having been entered (all selected)
+    int beeps;
+  } cases[] = {
+      {"number refuses a text", HCText::kNumber, 0, 0, "12abc", "0", 1},
+      {"number keeps its separators", HCText::kNumber, 0, 0, "1,234,567", "1,234,567", 0},
+      {"number without decimals refuses a fraction", HCText::kNumber, 0, 0, "12.5", "0", 1},
+      {"number with decimals", HCText::kNumber, 2, 0, "-1,234.5", "-1,234.50", 0},
+      {"number within the limit", HCText::kNumber, 0, 3, "12345", "123", 1},
+      {"telephone refuses letters", HCText::kTelNo, 0, 0, "12ab", "", 1},
+      {"telephone keeps the digits of a long text", HCText::kTelNo, 0, 0, "tel 02 1234 5678",
+       "02-1234-5678", 0},
+      {"telephone is grouped", HCText::kTelNo, 0, 0, "0212345678", "02-1234-5678", 0},
+      {"code takes the digits", HCText::kCode10, 0, 0, "123-456-7890", "1234567890", 1},
+      {"letters only", HCText::kLetters, 0, 0, "ab1C", "abC", 1},
+      {"Hangul counts two bytes", HCText::kFreeText, 0, 7, U(u"가나다라"), U(u"가나다"), 1},
+      {"first line only", HCText::kFreeText, 0, 0, "one\ntwo", "one", 0},
+  };
+  for (PasteRoute route : {PasteRoute::CtrlV, PasteRoute::ShiftInsert, PasteRoute::ContextMenu}) {
+    Build(int(std::size(cases)));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+      const auto& c = cases[i];
+      SCOPED_TRACE(testing::Message() << "route " << int(route) << ": " << c.name);
+      HCText* f = F(int(i));
+      f->SetAcceptType(c.kind);
+      f->SetShowSeparate(c.kind == HCText::kNumber);
+      f->SetDecPlace(c.decimals);
+      f->SetText(c.kind != HCText::kNumber ? "" : c.decimals ? "0.00" : "0");
+      f->SetMaxLength(c.maxLength);
+      Focus(f);
+      QGuiApplication::clipboard()->setText(c.clip);
+      g_beeps = 0;
+      PasteBy(route, f->txtBox);
+      // A letters field refuses the paste keys themselves, as it refuses every key but a letter.
+      const bool keyRefused = c.kind == HCText::kLetters && route != PasteRoute::ContextMenu;
+      EXPECT_EQ(Box(f), keyRefused ? QString() : c.box);
+      EXPECT_EQ(g_beeps, c.beeps);
+    }
+    m_fields.clear();
+  }
+}
+
+TEST_F(HCTextTest, MiddleButtonPasteMeetsTheKeyRules) {
+  if (!QGuiApplication::clipboard()->supportsSelection())
+    GTEST_SKIP() << "this platform has no selection clipboard, so no middle-button paste";
+  Build(2);
+  HCText* number = F(0);
+  NumberField(number, 0, true);
+  Focus(number);
+  QGuiApplication::clipboard()->setText(QStringLiteral("12abc"), QClipboard::Selection);
+  QTest::mouseClick(number->txtBox, Qt::MiddleButton);
+  EXPECT_EQ(Box(number), QStringLiteral("0"));
+  QGuiApplication::clipboard()->setText(QStringLiteral("4321"), QClipboard::Selection);
+  number->txtBox->clear();
+  QTest::mouseClick(number->txtBox, Qt::MiddleButton);
+  EXPECT_EQ(Box(number), QStringLiteral("4,321"));
 }
 
 TEST_F(HCTextTest, TimeFieldIsFormattedOnLeaving) {

@@ -10,6 +10,8 @@
 
 #include <ostream>
 
+#include <sys/stat.h>
+
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
@@ -97,6 +99,52 @@ TEST(SettingsStore, DeleteRemovesOnlyWhatItNames) {
   DeleteSetting("DelApp", "ONE", "");  // the whole section
   DeleteSetting("DelApp", "", "");     // names nothing, deletes nothing
   EXPECT_EQ(GetSetting("DelApp", "One", "b", "gone") + GetSetting("DelApp", "Two", "a"), "gone3");
+}
+
+int ModeOf(const QString& path) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return -1;
+  return int(st.st_mode & 07777);
+}
+
+// Sets the process umask for a scope and puts the old one back.
+struct Umask {
+  explicit Umask(mode_t mask) : old(::umask(mask)) {}
+  ~Umask() { ::umask(old); }
+  mode_t old;
+};
+
+TEST(SettingsStore, FileIsTheOwnersAloneWhateverTheUmaskOrItsFormerRights) {
+  // The file holds the remembered staff password.
+  const struct {
+    const char* app;
+    int before;  // -1: no file yet
+    bool viaDelete;
+  } cases[] = {
+      {"PermNew", -1, false},
+      {"PermWide", 0644, false},
+      {"PermOpen", 0666, true},
+  };
+  const Umask open(0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.app);
+    const QString path = settings::Root() + '/' + QString(c.app).toLower() + ".ini";
+    QFile::remove(path);
+    if (c.before >= 0) {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write("[login]\nkeep=1\npw=old\n");
+      f.close();
+      ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode_t(c.before)), 0);
+    }
+    if (c.viaDelete)
+      DeleteSetting(c.app, "Login", "pw");
+    else
+      SaveSetting(c.app, "Login", "pw", "secret");
+    EXPECT_EQ(ModeOf(path), 0600) << std::oct << ModeOf(path);
+    if (c.before >= 0) EXPECT_EQ(GetSetting(c.app, "Login", "keep"), "1");
+    EXPECT_EQ(GetSetting(c.app, "Login", "pw", "none"), c.viaDelete ? "none" : "secret");
+  }
 }
 
 // Two program instances share the store: what one saves the other reads at once, and a process

@@ -99,6 +99,11 @@ void Recordset::Reserve(std::size_t rows, std::size_t textUnits) {
   m_text.reserve(textUnits);
 }
 
+void Recordset::ShrinkToFit() {
+  if (m_text.capacity() > m_text.size() + m_text.size() / 4) m_text.shrink_to_fit();
+  if (m_offsets.capacity() > m_offsets.size() + m_offsets.size() / 4) m_offsets.shrink_to_fit();
+}
+
 std::size_t Recordset::MemoryBytes() const {
   return m_text.capacity() * sizeof(char16_t) + m_offsets.capacity() * sizeof(std::uint64_t);
 }

@@ -64,6 +64,8 @@ class Recordset {
   void EndCell() { m_offsets.push_back(static_cast<std::uint64_t>(m_text.size())); }
   void EndRow() { ++m_rows; }
   void Reserve(std::size_t rows, std::size_t textUnits);
+  // Gives back capacity beyond a quarter over what the records hold.
+  void ShrinkToFit();
 
   // Bytes held by the records (for the memory figures of the benchmark).
   std::size_t MemoryBytes() const;

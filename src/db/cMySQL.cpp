@@ -282,11 +282,16 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     m_lastActivityMs = clock_::TickMs();
     if (rc == 0) {
       m_lastLost = false;
-      if (MYSQL_RES* result = mysql_store_result(m_mysql)) {
+      // Rows are decoded as they arrive, while the server is still sending the next ones.
+      if (MYSQL_RES* result = mysql_use_result(m_mysql)) {
         RecordsetPtr rs = BuildRecordset(result);
+        const bool complete = mysql_errno(m_mysql) == 0;
         mysql_free_result(result);
-        m_affectedRows = m_lastRows;
-        return rs;
+        if (complete) {
+          m_affectedRows = m_lastRows;
+          return rs;
+        }
+        rs.reset();  // the line broke in the middle of the rows: an error like any other
       }
       if (mysql_field_count(m_mysql) == 0) {
         m_affectedRows = static_cast<int>(static_cast<std::uint32_t>(mysql_affected_rows(m_mysql)));
@@ -383,19 +388,10 @@ RecordsetPtr cMySQL::BuildRecordset(st_mysql_res* result) {
   for (const Column& c : cols) rs->AppendField(c.name, c.length);
   rs->Open();
 
-  const auto rows = static_cast<std::size_t>(mysql_num_rows(result));
-  // Size the text buffer from a sample of rows so that it grows at most once or twice.
-  std::size_t sampleBytes = 0;
-  std::size_t sampled = 0;
-  for (; sampled < rows && sampled < 256; ++sampled) {
-    mysql_fetch_row(result);
-    const unsigned long* len = mysql_fetch_lengths(result);
-    for (unsigned int i = 0; i < columns; ++i) sampleBytes += len[i];
-  }
-  rs->Reserve(rows, sampled ? sampleBytes * rows / sampled + 64 : 0);
-  mysql_data_seek(result, 0);
-
+  // A streamed result does not know its size: the buffers grow as rows come and give back what
+  // they took too much at the end.
   std::vector<char16_t>& text = rs->TextBuffer();
+  std::size_t rows = 0;
   while (MYSQL_ROW row = mysql_fetch_row(result)) {
     const unsigned long* len = mysql_fetch_lengths(result);
     for (unsigned int i = 0; i < columns; ++i) {
@@ -403,7 +399,9 @@ RecordsetPtr cMySQL::BuildRecordset(st_mysql_res* result) {
       rs->EndCell();
     }
     rs->EndRow();
+    ++rows;
   }
+  rs->ShrinkToFit();
   m_lastRows = static_cast<int>(static_cast<std::uint32_t>(rows));
   m_lastFields = static_cast<int>(columns);
   m_lastEof = true;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QWidget>
 
 namespace controls {
 
@@ -130,6 +131,15 @@ int VbKeyAscii(const QKeyEvent& event) {
   const QString text = event.text();
   if (text.isEmpty() || text.at(0).unicode() < 32 || text.at(0).unicode() == 127) return 0;
   return text.at(0).unicode();
+}
+
+void SendTab(QWidget* fallback, bool backward) {
+  QWidget* target = QApplication::focusWidget();
+  if (!target) target = fallback;
+  if (!target) return;
+  QKeyEvent tab(QEvent::KeyPress, backward ? Qt::Key_Backtab : Qt::Key_Tab,
+                backward ? Qt::ShiftModifier : Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &tab);
 }
 
 bool IsSystemColor(OleColor value) { return value & 0x80000000u; }

@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QKeyEvent>
 
+class QWidget;
+
 #include <cstdint>
 
 namespace controls {
@@ -21,6 +23,10 @@ int VbShift(Qt::KeyboardModifiers modifiers);
 // Backspace (8), Enter (13), Esc (27) and Ctrl+letter (1..26; Shift+Insert counts as Ctrl+V),
 // the typed character otherwise, 0 for keys that type nothing.
 int VbKeyAscii(const QKeyEvent& event);
+
+// Moves the focus on as Tab (or Shift+Tab) would from the focused widget, or from `fallback`
+// when nothing has the focus.
+void SendTab(QWidget* fallback, bool backward);
 
 // Windows colour values: R + 256*G + 65536*B; the top bit marks a system colour.
 using OleColor = std::uint32_t;

@@ -1,6 +1,9 @@
 // A look at the common grid design and the text box kinds on screen (not part of the product):
-// a report-style grid with its sum grid under it, a list with a grand-total row, and fields.
+// a report-style grid with its sum grid under it, a list with a grand-total row, fields, and the
+// period and date inputs.
 #include "app/AppState.h"
+#include "controls/HCDateAdv.h"
+#include "controls/HCTerm.h"
 #include "controls/HCText.h"
 #include "controls/LabelPanel.h"
 #include "grid/MduSpread.h"
@@ -9,6 +12,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -104,6 +108,31 @@ int main(int argc, char** argv) {
     ++row;
   }
   layout->addLayout(fields);
+
+  // A report window's period, as the windows place it, and a single date.
+  auto* dates = new QHBoxLayout;
+  auto* periodCaption = new LabelPanel(QStringLiteral(" 기    간"), &window);
+  periodCaption->setFixedWidth(90);
+  periodCaption->SetBackColor(16048844);
+  periodCaption->SetForeColor(0);
+  auto* htDate = new HCTerm(&window);
+  htDate->setObjectName(QStringLiteral("htDate"));
+  htDate->SetFocusEffect(true);
+  htDate->SetEasyDateShowPos(0);
+  htDate->setFixedWidth(300);
+  auto* dateCaption = new LabelPanel(QStringLiteral(" 일    자"), &window);
+  dateCaption->setFixedWidth(90);
+  dateCaption->SetBackColor(16048844);
+  dateCaption->SetForeColor(0);
+  auto* single = new HCDateAdv(&window);
+  single->setFixedWidth(150);
+  dates->addWidget(periodCaption);
+  dates->addWidget(htDate);
+  dates->addSpacing(16);
+  dates->addWidget(dateCaption);
+  dates->addWidget(single);
+  dates->addStretch();
+  layout->addLayout(dates);
 
   window.resize(760, 640);
   window.show();

@@ -9,9 +9,11 @@
 //   htDate->SetText1(t) / SetText2(t)  a valid date goes in as "YYYY-MM-DD", anything else
 //                    empties the box
 //   ToDay(), ThisMonth(), ThisYear()  today-today, first of the month-today, 1 January-today
-// A box cannot be left with a wrong date (AllowEmpty lets an empty one go), and leaving the from
-// box with a date after the to date moves the to date along. So on a search the two texts are
-// dates, and from <= to, unless AllowEmpty is on or the window set them itself.
+// The user cannot leave a box with a wrong date (AllowEmpty lets an empty one go), and leaving
+// the from box with a date after the to date moves the to date along. Still, a text may be ""
+// (AllowEmpty, or emptied by code or by the quick-period dialog) and from may be after to (the
+// to box may be left earlier, the spinners and calendars check nothing): a window that needs
+// an ordered pair of dates checks it itself.
 
 #include "controls/ControlSupport.h"
 

@@ -214,6 +214,26 @@ FROM seq_1_to_80 AS g
 JOIN smsuser AS u ON u.userseq = 1 + ((g.seq % 15) * 21) % 320
 ORDER BY 5;
 
+-- Two customers (one with a carried-over balance) got an ordinary charge, a compensation and an
+-- adjustment on one day three days ago, and a charge on the last Saturday: the ledger shows the
+-- day as one row, the summaries split it, the charge list marks the Saturday.
+INSERT INTO smsfill (reguser, userid, regtime, regtype, casecnt, casemoney, bigo)
+SELECT 'staff1', u.userid, DATE_FORMAT(DATE(@t0) - INTERVAL 3 DAY + INTERVAL x.h HOUR,
+                                       '%Y%m%d%H%i%s'),
+       x.t, x.c, x.m, x.b
+FROM smsuser AS u
+JOIN (SELECT 10 AS h, 0 AS t, 2500 AS c, 55000 AS m, '카드결제' AS b
+      UNION ALL SELECT 11, 1, 300, 0, '전송 장애 보상'
+      UNION ALL SELECT 15, 2, -120, 0, '잔여건수 조정') AS x
+WHERE u.userseq IN (1, 14);
+INSERT INTO smsfill (reguser, userid, regtime, regtype, casecnt, casemoney, bigo)
+SELECT 'clerk3', u.userid,
+       DATE_FORMAT(DATE(@t0) - INTERVAL ((DAYOFWEEK(@t0) % 7) + IF(DAYOFWEEK(@t0) = 7, 7, 0)) DAY
+                   + INTERVAL 10 HOUR, '%Y%m%d%H%i%s'),
+       0, 1364, 33000, '토요일 입금'
+FROM smsuser AS u
+WHERE u.userseq IN (1, 14);
+
 -- Balance = carry-over + charges - SMS - 3 x MMS (sent and queued), as the ledger totals it.
 -- update_dttm is set to itself so that this bookkeeping does not count as an edit.
 UPDATE smsuser AS u

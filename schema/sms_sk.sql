@@ -92,7 +92,9 @@ CREATE TABLE IF NOT EXISTS telink_sms (
   RSLT_VAL INT NULL DEFAULT NULL,
   PRIMARY KEY (MSG_SEQ),
   -- ledger per customer and period; RSLT_VAL makes it covering for the usage summary
-  KEY idx_telink_sms_user_time (SND_PHN_ID, WRT_DTTM, RSLT_VAL)
+  KEY idx_telink_sms_user_time (SND_PHN_ID, WRT_DTTM, RSLT_VAL),
+  -- the usage summary over all customers
+  KEY idx_telink_sms_time (WRT_DTTM, RSLT_VAL)
 ) ENGINE=InnoDB;
 
 -- Gateway: one row per MMS sent (3 units). ETC_CHAR_1 is the customer's userid.

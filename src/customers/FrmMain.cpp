@@ -6,6 +6,7 @@
 #include "controls/CommandButton.h"
 #include "controls/HCText.h"
 #include "controls/TelFormat.h"
+#include "controls/WaitCursor.h"
 #include "customers/AccessRules.h"
 #include "customers/CustomerSearch.h"
 #include "customers/FrmCertifiedTelNumMng.h"
@@ -19,6 +20,9 @@
 #include "platform/Clock.h"
 #include "platform/InputMode.h"
 #include "platform/Prompt.h"
+#include "reports/SummaryWindow.h"
+#include "reports/fRChargeList.h"
+#include "reports/fRUseList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -38,13 +42,6 @@ const char* const kHeaders[] = {
 constexpr int kColName = 1, kColPhone = 2, kColId = 3, kColBalance = 4, kColRegDate = 5,
               kColMemo = 6, kColCertCount = 7, kColCertTel = 8, kColRegUser = 9,
               kColUpdateUser = 10, kColUpdateTime = 11, kColCode = 12;
-
-// The hourglass for a scope.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QString CertTelText(const QString& certtel, int certcnt) {
   const QString grouped = FormatTelNoMasked(certtel);
@@ -298,7 +295,9 @@ void FrmMain::btnUseLog_Click() {
     MsgInfo(QStringLiteral("우선 조회할 고객을 선택해 주세요"));
     return;
   }
-  NotInThisBuild(QStringLiteral("사용내역"));
+  fRUseList dialog(this);
+  dialog.SetFormMode(SelectedId());
+  ShowModal(dialog);
 }
 
 void FrmMain::btnCertifiedTelNum_Click() {
@@ -315,12 +314,26 @@ void FrmMain::btnCertifiedTelNum_Click() {
 
 void FrmMain::btnChargeList_Click() {
   if (!btnChargeList->isEnabled()) return;
-  NotInThisBuild(QStringLiteral("충전내역"));
+  fRChargeList dialog(this);
+  ShowModal(dialog);
 }
 
-void FrmMain::btnSumFill_Click() { NotInThisBuild(QStringLiteral("충전집계")); }
+void FrmMain::btnSumFill_Click() {
+  fRSumFill dialog(this);
+  ShowSummary(dialog);
+}
 
-void FrmMain::btnSumUse_Click() { NotInThisBuild(QStringLiteral("사용집계")); }
+void FrmMain::btnSumUse_Click() {
+  fRSumUse dialog(this);
+  ShowSummary(dialog);
+}
+
+void FrmMain::ShowSummary(SummaryWindow& dialog) {
+  // The selected customer is offered; the query waits for the user.
+  if (spList->ActiveRow() >= 1 && spList->ActiveRow() <= spList->MaxRows())
+    dialog.htField->SetText(SelectedId());
+  ShowModal(dialog);
+}
 
 void FrmMain::ExportList() {
   if (!MayExportCustomerList(CurrentStaff().userId)) {
@@ -328,11 +341,6 @@ void FrmMain::ExportList() {
     return;
   }
   NotInThisBuild(QStringLiteral("엑셀 내보내기"));
-}
-
-void FrmMain::NotInThisBuild(const QString& what) {
-  MsgInfo(QStringLiteral("『") + what +
-          QStringLiteral("』 기능은 이 버전에서 아직 사용할 수 없습니다."));
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@ class HCText;
 class QLabel;
 class QPushButton;
 class SpreadGrid;
+class SummaryWindow;
 class fBCust_Save;
 
 class FrmMain : public QWidget, public CustomerListOwner {
@@ -55,8 +56,7 @@ class FrmMain : public QWidget, public CustomerListOwner {
   void btnSumFill_Click();
   void btnSumUse_Click();
   void ExportList();
-  // A button whose window is not part of this build says so instead of doing nothing.
-  void NotInThisBuild(const QString& what);
+  void ShowSummary(SummaryWindow& dialog);
   QString SelectedId() const;
   int SelectedCode() const;
   void RefreshBalance();

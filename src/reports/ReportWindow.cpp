@@ -1,0 +1,109 @@
+#include "reports/ReportWindow.h"
+
+#include "app/Hoverlet.h"
+#include "controls/CommandButton.h"
+#include "controls/HCTerm.h"
+#include "customers/modCustomer.h"
+#include "grid/MduSpread.h"
+#include "grid/SpreadGrid.h"
+#include "grid/modMy_formReSize.h"
+
+#include <QLabel>
+#include <QShortcut>
+
+namespace {
+constexpr int kTopHeight = 40;
+constexpr int kSumHeight = 26;
+}  // namespace
+
+ReportWindow::ReportWindow(const QString& name, const QString& caption, int widthTwips,
+                           int heightTwips, bool withSumGrid, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(name);
+  setWindowTitle(caption);
+  pnlTop[0] = new QWidget(this);
+  pnlTop[0]->setObjectName(QStringLiteral("pnlTop0"));
+  pnlTop[0]->setFixedHeight(kTopHeight);
+  pnlTop[1] = new QWidget(this);
+  pnlTop[1]->setObjectName(QStringLiteral("pnlTop1"));
+  pnlTop[1]->move(0, kTopHeight);
+
+  htDate = new HCTerm(pnlTop[0]);
+  htDate->setObjectName(QStringLiteral("htDate"));
+
+  spList = new SpreadGrid(pnlTop[1]);
+  spList->setObjectName(QStringLiteral("spList"));
+  spList->move(TwipsToPixels(45), 0);
+  if (withSumGrid) {
+    spSum = new SpreadGrid(pnlTop[1]);
+    spSum->setObjectName(QStringLiteral("spSum"));
+    spSum->move(TwipsToPixels(45), 0);
+    spSum->resize(spSum->width(), kSumHeight);
+    connect(spList, &SpreadGrid::Change, this, &ReportWindow::CopyTotal);
+    // The sum grid follows the data grid's columns.
+    connect(spList, &SpreadGrid::ColWidthChange, this, [this] {
+      if (m_sumLabelCol > 0) SetupSumSpread(*spSum, *spList, m_sumLabelCol);
+    });
+  }
+
+  btnClose = AddButton("btnClose", QStringLiteral("닫기 &C "), 1);
+  connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+  auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  connect(f5, &QShortcut::activated, this, [this] { Query(); });
+
+  DecorateForm(this, true);
+  setGeometry(0, 0, TwipsToPixels(widthTwips), TwipsToPixels(heightTwips));
+}
+
+QLabel* ReportWindow::AddCaption(const QString& text, int x, int width) {
+  auto* label = new QLabel(text, pnlTop[0]);
+  label->setGeometry(x, 8, width, 24);
+  return label;
+}
+
+void ReportWindow::PlaceInTop(QWidget* control, int x, int width) {
+  control->setParent(pnlTop[0]);
+  control->setGeometry(x, 7, width, 26);
+}
+
+QPushButton* ReportWindow::AddButton(const char* name, const QString& caption, int position) {
+  auto* b = new CommandButton(caption, pnlTop[0]);
+  b->setObjectName(QLatin1String(name));
+  b->setGeometry(0, 3, TwipsToPixels(1125), 34);
+  b->setFocusPolicy(Qt::TabFocus);
+  m_buttons.emplace_back(b, position);
+  return b;
+}
+
+void ReportWindow::SetupSum(int labelCol, std::vector<int> numberCols) {
+  m_sumLabelCol = labelCol;
+  spSum->SetColHeadersShow(false);
+  spSum->SetMaxRows(1);
+  SetupSumSpread(*spSum, *spList, labelCol);
+  for (int c : numberCols) SetCellTypeNumber(*spSum, c);
+}
+
+void ReportWindow::SetSumFormulas(const std::vector<std::pair<int, int>>& sourceToHidden) {
+  for (const auto& [source, hidden] : sourceToHidden) SetSumColumnFormula(*spList, source, hidden);
+}
+
+void ReportWindow::CopyTotal(int col, int row) {
+  if (row != 1) return;
+  const auto it = m_sumMap.find(col);
+  if (it == m_sumMap.end()) return;
+  spSum->SetText(it->second, 1, spList->Value(col, 1));
+}
+
+void ReportWindow::NoResultNotice() {
+  if (isVisible()) ShowHoverlet(QStringLiteral("검색된 결과가 없습니다."), 500);
+}
+
+void ReportWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (FormMinSize(*this, -1, -1) == -1) return;
+  const int clientWidth = PixelsToTwips(width());
+  FitWidth(*pnlTop[0], clientWidth);
+  for (const auto& [b, position] : m_buttons) PlaceTopButton(*b, clientWidth, position);
+  FitWidth(*pnlTop[1], clientWidth, spList, spSum);
+  FitHeight(*pnlTop[1], PixelsToTwips(height()), spList, spSum);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// What the report windows share: a top panel with the period and buttons placed from the right,
+// the data grid and, for most, the one-row sum grid under it fed from hidden sum columns; F5
+// runs the query, and the resize rules keep the grids stretched to the window.
+
+#include <QDialog>
+
+#include <map>
+#include <vector>
+
+class HCTerm;
+class QLabel;
+class QPushButton;
+class SpreadGrid;
+
+class ReportWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  QWidget* pnlTop[2] = {nullptr, nullptr};  // the button bar and the grid panel
+  HCTerm* htDate = nullptr;
+  SpreadGrid* spList = nullptr;
+  SpreadGrid* spSum = nullptr;  // null in the windows without a sum grid
+  QPushButton* btnQuery = nullptr;
+  QPushButton* btnClose = nullptr;
+
+  // Runs the window's statement and fills its grid (F5, the query button).
+  virtual void Query() = 0;
+
+ protected:
+  // Size in twips; the window opens at (0, 0).
+  ReportWindow(const QString& name, const QString& caption, int widthTwips, int heightTwips,
+               bool withSumGrid, QWidget* parent);
+
+  // A label and a control in the top panel, from the left, at x pixels.
+  QLabel* AddCaption(const QString& text, int x, int width);
+  void PlaceInTop(QWidget* control, int x, int width);
+  // A button of the top panel; position 1 is the rightmost.
+  QPushButton* AddButton(const char* name, const QString& caption, int position);
+
+  // The sum grid's number columns and label; run after the data grid's columns are set.
+  void SetupSum(int labelCol, std::vector<int> numberCols);
+  // Row 1 of each hidden sum column of the data grid shows in this column of the sum grid.
+  void MapSumColumns(std::map<int, int> hiddenToSum) { m_sumMap = std::move(hiddenToSum); }
+  // Puts a SUM over each mapped source column into its hidden sum column.
+  void SetSumFormulas(const std::vector<std::pair<int, int>>& sourceToHidden);
+
+  // The floating notice of an empty result, only while the window is on screen.
+  void NoResultNotice();
+
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void CopyTotal(int col, int row);
+
+  std::vector<std::pair<QPushButton*, int>> m_buttons;
+  std::map<int, int> m_sumMap;
+  int m_sumLabelCol = 0;
+};

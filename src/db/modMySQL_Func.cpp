@@ -32,6 +32,20 @@ RecordsetPtr Select(cMySQL* session, const QString& sql, int& rows) {
   return rs;
 }
 
+// The first column of the first row, logged; nothing when the statement failed (the session
+// has shown why), empty text when it found no row.
+std::optional<QString> FirstValue(cMySQL* session, const QString& sql) {
+  const std::int64_t start = clock_::TickMs();
+  int rows = 0;
+  RecordsetPtr rs = Select(session, sql, rows);
+  const QString value = rs && !rs->Eof() ? rs->Fields(0) : QString();
+  SQLLogFull(sql, value, clock_::TickMs() - start);
+  DBCloseRecordset(rs);
+  if (session) session->free_result();
+  if (rows < 0) return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
 bool DBInit(const QString& host, const QString& user, const QString& password,
@@ -76,16 +90,7 @@ int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) {
   return rows;
 }
 
-QString DBGetValue(const QString& sql) {
-  const std::int64_t start = clock_::TickMs();
-  int rows = 0;
-  RecordsetPtr rs = Select(Reader(), sql, rows);
-  const QString value = rs && !rs->Eof() ? rs->Fields(0) : QString();
-  SQLLogFull(sql, value, clock_::TickMs() - start);
-  DBCloseRecordset(rs);
-  if (Reader()) Reader()->free_result();
-  return value;
-}
+QString DBGetValue(const QString& sql) { return FirstValue(Reader(), sql).value_or(QString()); }
 
 int DBExecute(const QString& sql, bool quiet) {
   const std::int64_t start = clock_::TickMs();
@@ -126,15 +131,9 @@ QString CountTrimSql(const QString& table, const QString& column, const QString&
 
 // A count, or nothing when its statement failed (the session has shown why).
 std::optional<int> CountOrFailure(const QString& sql) {
-  const std::int64_t start = clock_::TickMs();
-  int rows = 0;
-  RecordsetPtr rs = Select(Reader(), sql, rows);
-  const QString value = rs && !rs->Eof() ? rs->Fields(0) : QString();
-  SQLLogFull(sql, value, clock_::TickMs() - start);
-  DBCloseRecordset(rs);
-  if (Reader()) Reader()->free_result();
-  if (rows < 0) return std::nullopt;
-  return value.toInt();
+  const std::optional<QString> value = FirstValue(Reader(), sql);
+  if (!value) return std::nullopt;
+  return value->toInt();
 }
 
 }  // namespace
@@ -235,13 +234,7 @@ void DBTransaction::Rollback() {
 bool DBTransaction::Lost() const { return Writer() && Writer()->LastFailureWasLostConnection(); }
 
 QString DBTransaction::Value(const QString& sql) const {
-  const std::int64_t start = clock_::TickMs();
-  int rows = 0;
-  RecordsetPtr rs = Select(Writer(), sql, rows);
-  const QString value = rs && !rs->Eof() ? rs->Fields(0) : QString();
-  SQLLogFull(sql, value, clock_::TickMs() - start);
-  DBCloseRecordset(rs);
-  return value;
+  return FirstValue(Writer(), sql).value_or(QString());
 }
 
 QString VarToStr(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }

@@ -26,6 +26,47 @@ QString DayRange(const QString& column, const QDate& from, const QDate& to) {
 
 }  // namespace
 
+namespace {
+
+// One gateway table's part of the ledger: its sending before the period as carry-over, or per
+// day within a time condition (none: every row, as for the queue).
+struct Gateway {
+  const char* table;
+  const char* idColumn;
+  const char* timeColumn;
+  int units;
+};
+constexpr Gateway kSms{"telink_sms", "SND_PHN_ID", "WRT_DTTM", 1};
+constexpr Gateway kMms{"tbl_msg_hist", "ETC_CHAR_1", "RESERVED_DTTM", 3};
+constexpr Gateway kQueue{"tbl_submit_queue", "ETC_CHAR_1", "RESERVED_DTTM", 3};
+
+QString GatewayFrom(const Gateway& g, const QString& c) {
+  return QStringLiteral(" FROM %1 AS s WHERE s.%2 = '")
+             .arg(QLatin1String(g.table), QLatin1String(g.idColumn)) +
+         c + u'\'';
+}
+
+QString GatewayCarryOver(const Gateway& g, const QString& c, const QString& carry,
+                         const QString& carryTail, const QString& s0) {
+  return QStringLiteral(" UNION ALL SELECT s.%1 AS uid, ").arg(QLatin1String(g.idColumn)) + carry +
+         QStringLiteral(", COUNT(*) * -%1").arg(g.units) + carryTail + GatewayFrom(g, c) +
+         QStringLiteral(" AND s.%1 < '").arg(QLatin1String(g.timeColumn)) + s0 +
+         QStringLiteral("' GROUP BY s.%1").arg(QLatin1String(g.idColumn));
+}
+
+QString GatewayPerDay(const Gateway& g, const QString& c, const QString& label,
+                      const QString& timeCondition) {
+  return QStringLiteral(" UNION ALL SELECT s.%1 AS uid, ").arg(QLatin1String(g.idColumn)) +
+         DashedDate(QStringLiteral("s.") + QLatin1String(g.timeColumn)) +
+         QStringLiteral(" AS rdate, '") + label +
+         QStringLiteral("' AS sec, COUNT(*) * -%1 AS cnt, '' AS bigo, 3 AS sort").arg(g.units) +
+         GatewayFrom(g, c) + timeCondition +
+         QStringLiteral(" GROUP BY LEFT(%1,8), s.%2")
+             .arg(QLatin1String(g.timeColumn), QLatin1String(g.idColumn));
+}
+
+}  // namespace
+
 QString UseListSql(const QString& userid, const QDate& from, const QDate& to) {
   const QString c = DBEscape(userid);
   const QString s0 = Day(from) + QStringLiteral("000000");
@@ -37,6 +78,10 @@ QString UseListSql(const QString& userid, const QDate& from, const QDate& to) {
   const QString carry = QStringLiteral("'") + p10 + QStringLiteral("' AS rdate, '기초이월' AS sec");
   const QString carryTail =
       QStringLiteral(" AS cnt, '") + p100 + QStringLiteral("' AS bigo, 1 AS sort");
+  const auto within = [&](const char* column) {
+    return QStringLiteral(" AND s.%1 BETWEEN '").arg(QLatin1String(column)) + s0 +
+           QStringLiteral("' AND '") + e9 + u'\'';
+  };
   QString sql;
   sql += QStringLiteral("SELECT u.userid AS uid, ") + carry + QStringLiteral(", iwolcnt") +
          carryTail + QStringLiteral(" FROM smsuser AS u WHERE u.userid = '") + c +
@@ -45,15 +90,8 @@ QString UseListSql(const QString& userid, const QDate& from, const QDate& to) {
          QStringLiteral(", SUM(f.casecnt)") + carryTail +
          QStringLiteral(" FROM smsfill AS f WHERE f.userid = '") + c +
          QStringLiteral("' AND f.regtime < '") + s0 + QStringLiteral("' GROUP BY f.userid");
-  sql += QStringLiteral(" UNION ALL SELECT s.SND_PHN_ID AS uid, ") + carry +
-         QStringLiteral(", COUNT(*) * -1") + carryTail +
-         QStringLiteral(" FROM telink_sms AS s WHERE s.SND_PHN_ID = '") + c +
-         QStringLiteral("' AND s.WRT_DTTM < '") + s0 + QStringLiteral("' GROUP BY s.SND_PHN_ID");
-  sql += QStringLiteral(" UNION ALL SELECT s.ETC_CHAR_1 AS uid, ") + carry +
-         QStringLiteral(", COUNT(*) * -3") + carryTail +
-         QStringLiteral(" FROM tbl_msg_hist AS s WHERE s.ETC_CHAR_1 = '") + c +
-         QStringLiteral("' AND s.RESERVED_DTTM < '") + s0 +
-         QStringLiteral("' GROUP BY s.ETC_CHAR_1");
+  sql += GatewayCarryOver(kSms, c, carry, carryTail, s0);
+  sql += GatewayCarryOver(kMms, c, carry, carryTail, s0);
   sql += QStringLiteral(" UNION ALL SELECT f.userid AS uid, ") +
          DashedDate(QStringLiteral("f.regtime")) +
          QStringLiteral(
@@ -61,27 +99,10 @@ QString UseListSql(const QString& userid, const QDate& from, const QDate& to) {
              " FROM smsfill AS f WHERE f.userid = '") +
          c + QStringLiteral("' AND f.regtime BETWEEN '") + s0 + QStringLiteral("' AND '") + e9 +
          QStringLiteral("' GROUP BY LEFT(f.regtime, 8), f.userid");
-  sql += QStringLiteral(" UNION ALL SELECT s.SND_PHN_ID AS uid, ") +
-         DashedDate(QStringLiteral("s.WRT_DTTM")) +
-         QStringLiteral(
-             " AS rdate, 'SMS사용' AS sec, COUNT(*) * -1 AS cnt, '' AS bigo, 3 AS sort"
-             " FROM telink_sms AS s WHERE s.SND_PHN_ID = '") +
-         c + QStringLiteral("' AND s.WRT_DTTM BETWEEN '") + s0 + QStringLiteral("' AND '") + e9 +
-         QStringLiteral("' GROUP BY LEFT(WRT_DTTM,8), s.SND_PHN_ID");
-  sql += QStringLiteral(" UNION ALL SELECT s.ETC_CHAR_1 AS uid, ") +
-         DashedDate(QStringLiteral("s.RESERVED_DTTM")) +
-         QStringLiteral(
-             " AS rdate, 'MMS사용' AS sec, COUNT(*) * -3 AS cnt, '' AS bigo, 3 AS sort"
-             " FROM tbl_msg_hist AS s WHERE s.ETC_CHAR_1 = '") +
-         c + QStringLiteral("' AND s.RESERVED_DTTM BETWEEN '") + s0 + QStringLiteral("' AND '") +
-         e9 + QStringLiteral("' GROUP BY LEFT(RESERVED_DTTM,8), s.ETC_CHAR_1");
+  sql += GatewayPerDay(kSms, c, QStringLiteral("SMS사용"), within(kSms.timeColumn));
+  sql += GatewayPerDay(kMms, c, QStringLiteral("MMS사용"), within(kMms.timeColumn));
   // Queued MMS count whatever the period.
-  sql += QStringLiteral(" UNION ALL SELECT s.ETC_CHAR_1 AS uid, ") +
-         DashedDate(QStringLiteral("s.RESERVED_DTTM")) +
-         QStringLiteral(
-             " AS rdate, 'MMS전송중' AS sec, COUNT(*) * -3 AS cnt, '' AS bigo, 3 AS sort"
-             " FROM tbl_submit_queue AS s WHERE s.ETC_CHAR_1 = '") +
-         c + QStringLiteral("' GROUP BY LEFT(RESERVED_DTTM,8), s.ETC_CHAR_1");
+  sql += GatewayPerDay(kQueue, c, QStringLiteral("MMS전송중"), QString());
   sql += QStringLiteral(" ORDER BY uid, rdate, sort");
   return sql;
 }

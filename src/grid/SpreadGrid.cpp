@@ -511,6 +511,17 @@ void SpreadGrid::MoveColRange(int first, int last, int dest) {
     d->formulaCount -= d->countFormulas(dst.cells, 0, dst.cells.size());
     dst = std::move(block[size_t(i)]);
   }
+  // Spans go with the columns they start in; those starting where the block lands are gone.
+  std::vector<Span> kept;
+  for (Span sp : d->spans) {
+    if (sp.col >= first && sp.col <= last)
+      sp.col += dest - first;
+    else if (sp.col >= dest && sp.col < dest + n)
+      continue;
+    kept.push_back(sp);
+  }
+  d->spans.swap(kept);
+  d->applySpans();
   const int lo = std::min(first, dest), hi = std::max(last, dest + n - 1);
   if (d->maxRows() > 0)
     emit d->model->dataChanged(d->model->index(0, lo - 1),

@@ -38,8 +38,13 @@ enum OperationModeCode {
 enum SearchFlag { SearchFlagsNone = 0, SearchFlagsPartialMatch = 1, SearchFlagsCaseSensitive = 4 };
 // Shift state of KeyDown, as the old key events reported it.
 enum ShiftMask { ShiftMaskShift = 1, ShiftMaskCtrl = 2, ShiftMaskAlt = 4 };
-// The r-th column-header row is also row (r - 1001); row 0 is the same as the first.
+// Column-header rows as rows: the first is row 0 (or SpreadHeader), the k-th SpreadHeader + k - 1,
+// so the second is ColHeaderRow(2) == -999. SetText, GetText, fonts and AddCellSpan take them:
+// AddCellSpan(1, 0, 1, 2) joins a column's first two header rows, AddCellSpan(2, 0, 3, 1) three
+// columns of the first. Each header row is drawn as a row of its own, RowHeight(0) high (never
+// lower than its text).
 constexpr int SpreadHeader = -1000;
+constexpr int ColHeaderRow(int k) { return k == 1 ? 0 : SpreadHeader + k - 1; }
 }  // namespace spread
 
 class SpreadGrid : public QWidget {
@@ -153,8 +158,9 @@ class SpreadGrid : public QWidget {
   void DeleteRows(int row, int count);
   void InsertCols(int col, int count);
   void DeleteCols(int col, int count);
-  // Moves columns first..last (contents, formats, width, hidden state) so that they start at
-  // dest, overwriting what was there; the vacated columns are left empty.
+  // Moves columns first..last (contents, formats, width, hidden state, the spans starting in
+  // them) so that they start at dest, overwriting what was there; the vacated columns are left
+  // empty.
   void MoveColRange(int first, int last, int dest);
   void AddCellSpan(int col, int row, int numCols, int numRows);
   void RemoveCellSpan(int col, int row);
@@ -237,6 +243,7 @@ class SpreadGrid : public QWidget {
   friend struct Impl;
   friend class SpreadModel;
   friend class SpreadView;
+  friend class SpreadHeaderView;
   std::unique_ptr<Impl> d;
 };
 

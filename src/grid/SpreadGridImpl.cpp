@@ -186,9 +186,7 @@ void SpreadGrid::Impl::applyAllRows() {
 void SpreadGrid::Impl::applyHeaders() {
   auto* hh = view->horizontalHeader();
   hh->setVisible(colHeadersShow && headerRows > 0);
-  const QFontMetrics fm(hh->font());
-  const int line = std::max(rowPixels(rowHeight(0)), fm.height() + 2);
-  hh->setFixedHeight(line * std::max(1, headerRows));
+  hh->setFixedHeight(headerLinePixels() * std::max(1, headerRows));
   view->verticalHeader()->setVisible(rowHeadersShow);
   applyColumn(0);
 }
@@ -201,6 +199,8 @@ void SpreadGrid::Impl::applySpans() {
     const int nc = std::min(s.cols, maxCols() - s.col + 1);
     if (nr * nc > 1) view->setSpan(s.row - 1, s.col - 1, nr, nc);
   }
+  view->horizontalHeader()->viewport()->update();
+  if (view->corner()) view->corner()->update();
 }
 
 void SpreadGrid::Impl::applyOperationMode() {

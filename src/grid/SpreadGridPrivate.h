@@ -6,16 +6,19 @@
 #include "grid/SpreadGrid.h"
 
 #include <QAbstractTableModel>
+#include <QHeaderView>
 #include <QTableView>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class QAbstractButton;
+class QPainter;
 
 namespace spread::detail {
 
@@ -328,6 +331,10 @@ struct SpreadGrid::Impl {
   void applyAllRows();
   void applyHeaders();
   void applySpans();
+  // Height in pixels of one column-header row; the header is as high as all of them.
+  int headerLinePixels() const;
+  // The span that covers header row index h (0 = the first) of a column, or nullptr.
+  const Span* headerSpanAt(int col, int h) const;
   void applyOperationMode();
   void applyColours();
   void resyncView() {
@@ -426,6 +433,23 @@ class SpreadModel final : public QAbstractTableModel {
   using QAbstractTableModel::endRemoveColumns;
   using QAbstractTableModel::endRemoveRows;
   using QAbstractTableModel::endResetModel;
+
+ private:
+  SpreadGrid::Impl* d;
+};
+
+// The column header: every column-header row drawn as a row of its own, spans merged.
+class SpreadHeaderView final : public QHeaderView {
+ public:
+  SpreadHeaderView(SpreadGrid::Impl* d, QWidget* parent);
+  QSize sizeHint() const override;
+  // Paints the header rows of columns first..last (0 = the row-header column, the corner) on w,
+  // where xOf gives a column's left edge and width (0 when hidden).
+  static void PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget* w, int first, int last,
+                        const std::function<std::pair<int, int>(int)>& xOf, const QRect& exposed);
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
 
  private:
   SpreadGrid::Impl* d;

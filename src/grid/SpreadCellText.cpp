@@ -3,6 +3,7 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 QColor OleToQColor(long color) {
@@ -53,6 +54,50 @@ bool QuickNumber(QStringView s, int maxPlaces, double& out) {
     v += double(fraction) / kPow10[places];
   }
   out = negative ? -v : v;
+  return true;
+}
+
+bool TextNumber(QStringView s, double& out) {
+  if (QuickNumber(s, 10, out)) return true;
+  s = s.trimmed();
+  const qsizetype n = s.size();
+  if (n == 0 || n > 40) return false;
+  char digits[48];
+  int len = 0;
+  qsizetype i = 0;
+  if (s[0] == u'-' || s[0] == u'+') {
+    if (s[0] == u'-') digits[len++] = '-';
+    ++i;
+  }
+  auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+  int whole = 0, group = 0;
+  bool grouped = false;
+  for (; i < n; ++i) {
+    if (isDigit(s[i])) {
+      digits[len++] = char(s[i].unicode());
+      ++whole;
+      ++group;
+    } else if (s[i] == u',') {
+      // 1,234 and 12,345,678, never 1,2 or 1234,567.
+      if (group == 0 || group > 3 || (grouped && group != 3)) return false;
+      grouped = true;
+      group = 0;
+    } else {
+      break;
+    }
+  }
+  if (grouped && group != 3) return false;
+  int places = 0;
+  if (i < n && s[i] == u'.') {
+    digits[len++] = '.';
+    for (++i; i < n && isDigit(s[i]); ++i, ++places) digits[len++] = char(s[i].unicode());
+  }
+  if (i != n || (whole == 0 && places == 0)) return false;
+  // from_chars reads the same whatever the process locale says a decimal point is.
+  double v = 0;
+  const auto [end, ec] = std::from_chars(digits, digits + len, v);
+  if (ec != std::errc() || end != digits + len || !std::isfinite(v)) return false;
+  out = v;
   return true;
 }
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 using spread::CellTypeNumber;
 
@@ -137,6 +136,7 @@ void SpreadGrid::SetMaxRows(int rows) {
   if (rows > old) {
     d->model->beginInsertRows(QModelIndex(), old, rows - 1);
     d->insertRowsRaw(old, rows - old);
+    d->fillColumnFormulas(old + 1, rows);
     d->model->endInsertRows();
   } else {
     d->model->beginRemoveRows(QModelIndex(), rows, old - 1);
@@ -201,22 +201,12 @@ void SpreadGrid::SetText(int col, int row, const QString& text) {
     const bool was = d->redraw;
     d->redraw = false;
     for (int c = c1; c <= c2; ++c)
-      for (int r = r1; r <= r2; ++r) SetText(c, r, text);
+      for (int r = r1; r <= r2; ++r) d->setText(c, r, text, false);
     d->redraw = was;
     if (was) d->flush();
     return;
   }
-  Cell* cell = d->cellAt(col, row);
-  if (!cell) return;
-  if (row < 1 || col < 1) {
-    cell->text = text;
-    d->touchHeaders();
-    return;
-  }
-  if (cell->extra && cell->extra->formula) return;  // a formula cell shows its result
-  d->storeText(*cell, col, row, text);
-  d->touchCell(col, row);
-  d->cellValueChanged(col, row);
+  d->setText(col, row, text, true);
 }
 
 void SpreadGrid::Impl::storeText(Cell& cell, int col, int row, const QString& text) {
@@ -240,13 +230,17 @@ QString SpreadGrid::Value(int col, int row) const { return d->plainValue(col, ro
 
 void SpreadGrid::SetFormula(int col, int row, const QString& formula) {
   if (col < 1 || col > d->maxCols()) return;
+  const auto parsed = Impl::parseFormula(formula);
   int r1 = row, r2 = row;
   if (row == -1) {
+    Column& column = d->cols[size_t(col)];
+    column.formulaText = parsed ? formula : QString();
+    column.formula = parsed;
     r1 = 1;
     r2 = d->maxRows();
   }
   bool any = false;
-  for (int r = r1; r <= r2; ++r) any = d->setFormulaRaw(col, r, formula) || any;
+  for (int r = r1; r <= r2; ++r) any = d->setFormulaRaw(col, r, formula, parsed, row == -1) || any;
   if (!any) return;
   d->touch(col, r1, col, r2);
   if (d->formulaCount == 0) return;
@@ -257,6 +251,7 @@ void SpreadGrid::SetFormula(int col, int row, const QString& formula) {
 }
 
 QString SpreadGrid::Formula(int col, int row) const {
+  if (row == -1) return d->validCol(col) && col > 0 ? d->cols[size_t(col)].formulaText : QString();
   const Cell* cell = d->cellAt(col, row);
   return cell && cell->extra ? cell->extra->formulaText : QString();
 }
@@ -446,6 +441,7 @@ void SpreadGrid::InsertRows(int row, int count) {
   d->removeRowsRaw(max, count);
   d->model->endRemoveRows();
   d->shiftFormulas(true, row, count);
+  d->fillColumnFormulas(row, row + count - 1);
   d->shiftSpans(true, row, count);
   d->structureChanged();
 }
@@ -461,6 +457,7 @@ void SpreadGrid::DeleteRows(int row, int count) {
   d->insertRowsRaw(max - count, count);
   d->model->endInsertRows();
   d->shiftFormulas(true, row, -count);
+  d->fillColumnFormulas(max - count + 1, max);
   d->shiftSpans(true, row, -count);
   d->structureChanged();
 }
@@ -514,6 +511,17 @@ void SpreadGrid::MoveColRange(int first, int last, int dest) {
     d->formulaCount -= d->countFormulas(dst.cells, 0, dst.cells.size());
     dst = std::move(block[size_t(i)]);
   }
+  // Spans go with the columns they start in; those starting where the block lands are gone.
+  std::vector<Span> kept;
+  for (Span sp : d->spans) {
+    if (sp.col >= first && sp.col <= last)
+      sp.col += dest - first;
+    else if (sp.col >= dest && sp.col < dest + n)
+      continue;
+    kept.push_back(sp);
+  }
+  d->spans.swap(kept);
+  d->applySpans();
   const int lo = std::min(first, dest), hi = std::max(last, dest + n - 1);
   if (d->maxRows() > 0)
     emit d->model->dataChanged(d->model->index(0, lo - 1),
@@ -588,59 +596,6 @@ int SpreadGrid::SearchCol(int col, int rowStart, int rowEnd, const QString& text
   for (int r = std::max(rowStart + 1, 1); r <= rowEnd; ++r)
     if (Matches(d->shownText(col, r), text, flags)) return r;
   return -1;
-}
-
-void SpreadGrid::Sort(int col, bool ascending) {
-  const int n = d->maxRows();
-  if (col < 1 || col > d->maxCols() || n < 2) return;
-  std::vector<int> order(static_cast<size_t>(n));
-  std::iota(order.begin(), order.end(), 0);
-  // Keys are taken once. Numbers come before texts; blanks go last in both directions.
-  struct Key {
-    int kind = 2;  // 0 number, 1 text, 2 blank
-    double number = 0;
-    QString text;
-  };
-  std::vector<Key> keys(static_cast<size_t>(n));
-  for (int r = 1; r <= n; ++r) {
-    Key& k = keys[size_t(r - 1)];
-    const Cell& cell = d->cols[size_t(col)].cells[size_t(r - 1)];
-    const bool formula = cell.extra && cell.extra->formula;
-    if (formula || d->cellTypeAt(col, r) == CellTypeNumber) {
-      const std::optional<double> v =
-          formula ? d->formulaValue(col, r, *d->cols[size_t(col)].cells[size_t(r - 1)].extra)
-                  : Impl::numberOf(cell.text);
-      if (v) {
-        k.kind = 0;
-        k.number = *v;
-      }
-    } else if (!cell.text.isEmpty()) {
-      k.kind = 1;
-      k.text = cell.text;
-    }
-  }
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    const Key& x = keys[size_t(a)];
-    const Key& y = keys[size_t(b)];
-    if (x.kind == 2 || y.kind == 2) return x.kind != 2 && y.kind == 2;
-    if (x.kind != y.kind) return ascending ? x.kind < y.kind : x.kind > y.kind;
-    if (x.kind == 0) return ascending ? x.number < y.number : y.number < x.number;
-    return ascending ? x.text < y.text : y.text < x.text;
-  });
-  const int activeCol = ActiveCol(), activeRow = ActiveRow();
-  d->model->beginResetModel();
-  for (Column& c : d->cols) {
-    std::vector<Cell> sorted(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) sorted[size_t(i)] = std::move(c.cells[size_t(order[size_t(i)])]);
-    c.cells.swap(sorted);
-  }
-  std::vector<RowInfo> sortedRows(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) sortedRows[size_t(i)] = std::move(d->rows[size_t(order[size_t(i)])]);
-  d->rows.swap(sortedRows);
-  d->model->endResetModel();
-  d->resyncView();
-  if (activeRow > 0) SetActiveCell(activeCol, activeRow);
-  d->structureChanged();
 }
 
 bool SpreadGrid::ReDraw() const { return d->redraw; }

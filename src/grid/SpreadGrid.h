@@ -38,8 +38,13 @@ enum OperationModeCode {
 enum SearchFlag { SearchFlagsNone = 0, SearchFlagsPartialMatch = 1, SearchFlagsCaseSensitive = 4 };
 // Shift state of KeyDown, as the old key events reported it.
 enum ShiftMask { ShiftMaskShift = 1, ShiftMaskCtrl = 2, ShiftMaskAlt = 4 };
-// The r-th column-header row is also row (r - 1001); row 0 is the same as the first.
+// Column-header rows as rows: the first is row 0 (or SpreadHeader), the k-th SpreadHeader + k - 1,
+// so the second is ColHeaderRow(2) == -999. SetText, GetText, fonts and AddCellSpan take them:
+// AddCellSpan(1, 0, 1, 2) joins a column's first two header rows, AddCellSpan(2, 0, 3, 1) three
+// columns of the first. Each header row is drawn as a row of its own, RowHeight(0) high (never
+// lower than its text).
 constexpr int SpreadHeader = -1000;
+constexpr int ColHeaderRow(int k) { return k == 1 ? 0 : SpreadHeader + k - 1; }
 }  // namespace spread
 
 class SpreadGrid : public QWidget {
@@ -62,14 +67,20 @@ class SpreadGrid : public QWidget {
 
   // Text and values. A number cell's GetText is the formatted text ("1,234"), Value the plain
   // number ("1234"); other cells give back exactly what SetText stored.
-  // -1 writes a whole column, row or sheet. A formula cell keeps showing its result. A number
-  // cell keeps the number (separators read, held within TypeNumberMin/Max, rounded to its
-  // decimals); text that is no number leaves it empty.
+  // -1 writes a whole column, row or sheet. A formula cell keeps showing its result (but see
+  // SetFormula for a column's formula). A number cell keeps the number (separators read, held
+  // within TypeNumberMin/Max, rounded to its decimals); text that is no number leaves it empty.
   void SetText(int col, int row, const QString& text);
   QString GetText(int col, int row) const;
   QString Value(int col, int row) const;
   // R1C1 style: SUM/MIN/MAX/AVERAGE/COUNT/ABS, + - * / and parentheses, RnCm, RC5, R[-1]C.
-  // Row -1 puts it in every row. An error (division by zero, a bad reference) shows empty.
+  // An error (division by zero, a bad reference) shows empty, in GetText and Value alike.
+  // Row -1 makes it the column's formula: every row, those there now and those that come later
+  // (MaxRows growing, InsertRows, the rows DeleteRows brings back), carries it, relative
+  // references read from each row itself; "" takes it and every formula of the column away.
+  // A formula set on one cell replaces the column's there; "" leaves that cell with no formula.
+  // SetText on one cell of such a column replaces the column's formula there by the text; a
+  // whole-column or sheet SetText leaves formula cells alone. Formula(col, -1) is the column's.
   void SetFormula(int col, int row, const QString& formula);
   QString Formula(int col, int row) const;
   int GetRefStyle() const;
@@ -147,8 +158,9 @@ class SpreadGrid : public QWidget {
   void DeleteRows(int row, int count);
   void InsertCols(int col, int count);
   void DeleteCols(int col, int count);
-  // Moves columns first..last (contents, formats, width, hidden state) so that they start at
-  // dest, overwriting what was there; the vacated columns are left empty.
+  // Moves columns first..last (contents, formats, width, hidden state, the spans starting in
+  // them) so that they start at dest, overwriting what was there; the vacated columns are left
+  // empty.
   void MoveColRange(int first, int last, int dest);
   void AddCellSpan(int col, int row, int numCols, int numRows);
   void RemoveCellSpan(int col, int row);
@@ -163,7 +175,10 @@ class SpreadGrid : public QWidget {
   // The cell's shown text is compared: whole and case-blind unless the flags say otherwise.
   int SearchRow(int row, int colStart, int colEnd, const QString& text, int flags) const;
   int SearchCol(int col, int rowStart, int rowEnd, const QString& text, int flags) const;
-  // Stable; number cells compare as numbers, empty cells go last either way.
+  // Stable. Number cells and formula results compare as numbers, and so do texts that read as
+  // numbers ("-5", "1,234", "12.5") while DAutoCellTypes is on; other texts compare as texts
+  // ("2026-01-02 10:00:00" is one). Ascending puts numbers before texts, descending texts before
+  // numbers; empty cells (and formula errors) go last either way.
   void Sort(int col, bool ascending);
 
   // Behaviour of the whole grid.
@@ -228,6 +243,7 @@ class SpreadGrid : public QWidget {
   friend struct Impl;
   friend class SpreadModel;
   friend class SpreadView;
+  friend class SpreadHeaderView;
   std::unique_ptr<Impl> d;
 };
 

@@ -186,9 +186,7 @@ void SpreadGrid::Impl::applyAllRows() {
 void SpreadGrid::Impl::applyHeaders() {
   auto* hh = view->horizontalHeader();
   hh->setVisible(colHeadersShow && headerRows > 0);
-  const QFontMetrics fm(hh->font());
-  const int line = std::max(rowPixels(rowHeight(0)), fm.height() + 2);
-  hh->setFixedHeight(line * std::max(1, headerRows));
+  hh->setFixedHeight(headerLinePixels() * std::max(1, headerRows));
   view->verticalHeader()->setVisible(rowHeadersShow);
   applyColumn(0);
 }
@@ -201,6 +199,8 @@ void SpreadGrid::Impl::applySpans() {
     const int nc = std::min(s.cols, maxCols() - s.col + 1);
     if (nr * nc > 1) view->setSpan(s.row - 1, s.col - 1, nr, nc);
   }
+  view->horizontalHeader()->viewport()->update();
+  if (view->corner()) view->corner()->update();
 }
 
 void SpreadGrid::Impl::applyOperationMode() {
@@ -308,29 +308,24 @@ void SpreadGrid::Impl::userEdit(int col, int row, const QString& text) {
   if (changed && col <= maxCols() && row <= maxRows()) emit q->Change(col, row);
 }
 
-void SpreadGrid::Impl::headerClicked(int section) {
-  if (userColAction != 1) return;
-  const int col = section + 1;
-  sortAscending = col == sortCol ? !sortAscending : true;
-  sortCol = col;
-  emit q->BeforeUserSort(col);
-  q->Sort(col, sortAscending);
-  view->horizontalHeader()->setSortIndicatorShown(true);
-  view->horizontalHeader()->setSortIndicator(
-      section, sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
-  emit q->AfterUserSort(col);
+std::shared_ptr<const spread::Formula> SpreadGrid::Impl::parseFormula(const QString& text) {
+  if (text.isEmpty()) return nullptr;
+  auto parsed = spread::Formula::Parse(text);
+  // A formula this grid cannot read keeps its text and shows as an error (empty).
+  return parsed ? parsed : spread::Formula::Parse(QStringLiteral("1/0"));
 }
 
-bool SpreadGrid::Impl::setFormulaRaw(int col, int row, const QString& formula) {
+bool SpreadGrid::Impl::setFormulaRaw(int col, int row, const QString& text,
+                                     const std::shared_ptr<const spread::Formula>& parsed,
+                                     bool fromColumn) {
   Cell* cell = cellAt(col, row);
   if (!cell || col < 1 || row < 1) return false;
   const bool had = cell->extra && cell->extra->formula;
-  if (formula.isEmpty() && !had) return false;
+  if (!parsed && !had) return false;
   CellExtra& x = extraOf(*cell);
-  x.formulaText = formula;
-  x.formula = spread::Formula::Parse(formula);
-  // A formula this grid cannot read keeps its text and shows as an error (empty).
-  if (!x.formula && !formula.isEmpty()) x.formula = spread::Formula::Parse(QStringLiteral("1/0"));
+  x.formulaText = parsed ? text : QString();
+  x.formula = parsed;
+  x.fromColumn = fromColumn && parsed;
   x.notified = false;
   x.stamp = 0;
   const bool has = bool(x.formula);
@@ -340,4 +335,60 @@ bool SpreadGrid::Impl::setFormulaRaw(int col, int row, const QString& formula) {
   }
   if (has) cell->text.clear();
   return true;
+}
+
+void SpreadGrid::Impl::fillColumnFormulas(int first, int last) {
+  first = std::max(first, 1);
+  last = std::min(last, maxRows());
+  for (int c = 1; c <= maxCols(); ++c) {
+    const Column& column = cols[size_t(c)];
+    if (!column.formula) continue;
+    for (int r = first; r <= last; ++r)
+      setFormulaRaw(c, r, column.formulaText, column.formula, true);
+  }
+}
+
+void SpreadGrid::Impl::shiftFormulas(bool byRows, int at, int count) {
+  registryStale = true;
+  // A column's own formula has no row of its own: only column shifts reach it.
+  if (!byRows) {
+    for (int c = 1; c <= maxCols(); ++c) {
+      Column& column = cols[size_t(c)];
+      if (!column.formula) continue;
+      const int before = c >= at + std::max(count, 0) ? c - count : c;
+      if (auto moved = column.formula->Shifted(false, at, count, before, c)) {
+        column.formula = std::move(moved);
+        column.formulaText = column.formula->Text();
+      }
+    }
+  }
+  if (formulaCount == 0) return;
+  for (const auto& [c, r] : formulaCells()) {
+    CellExtra& x = *cols[size_t(c)].cells[size_t(r - 1)].extra;
+    const int after = byRows ? r : c;
+    const int before = after >= at + std::max(count, 0) ? after - count : after;
+    if (auto moved = x.formula->Shifted(byRows, at, count, before, after)) {
+      x.formula = std::move(moved);
+      x.formulaText = x.formula->Text();
+    }
+  }
+}
+
+void SpreadGrid::Impl::setText(int col, int row, const QString& text, bool single) {
+  Cell* cell = cellAt(col, row);
+  if (!cell) return;
+  if (row < 1 || col < 1) {
+    cell->text = text;
+    touchHeaders();
+    return;
+  }
+  if (cell->extra && cell->extra->formula) {
+    // A formula set on the cell keeps showing its result; one the cell has from its column gives
+    // way to a text written into this one cell.
+    if (!single || !cell->extra->fromColumn) return;
+    setFormulaRaw(col, row, QString(), nullptr, false);
+  }
+  storeText(*cell, col, row, text);
+  touchCell(col, row);
+  cellValueChanged(col, row);
 }

@@ -6,16 +6,19 @@
 #include "grid/SpreadGrid.h"
 
 #include <QAbstractTableModel>
+#include <QHeaderView>
 #include <QTableView>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class QAbstractButton;
+class QPainter;
 
 namespace spread::detail {
 
@@ -78,8 +81,9 @@ struct CellExtra {
   std::shared_ptr<const spread::Formula> formula;
   std::optional<double> value;  // valid while stamp matches the grid's evaluation stamp
   std::uint32_t stamp = 0;
-  bool busy = false;      // being evaluated: a circular reference reads as an error
-  bool notified = false;  // value has been announced through Change at least once
+  bool busy = false;        // being evaluated: a circular reference reads as an error
+  bool notified = false;    // value has been announced through Change at least once
+  bool fromColumn = false;  // the formula is its column's, not one set on this cell
   std::optional<double> announced;
   std::uint32_t mark = 0;  // reached while looking for what an edit affects
 };
@@ -101,6 +105,9 @@ struct Column {
   std::unique_ptr<Style> style;
   std::vector<Cell> cells;   // data rows 1..MaxRows
   std::vector<Cell> header;  // column-header rows
+  // The whole-column formula: every row the column has or gets later carries it.
+  QString formulaText;
+  std::shared_ptr<const spread::Formula> formula;
 };
 
 struct Span {
@@ -115,6 +122,10 @@ void InsertDefault(std::vector<T>& v, size_t pos, size_t n) {
 
 std::optional<double> ParseNumber(const QString& text);
 bool QuickNumber(QStringView s, int maxPlaces, double& out);
+// A text that reads as a number when sorting with automatic cell types: a sign, digits with
+// commas between every three or none, decimals; blanks around. Dates, phone numbers and codes
+// with letters or exponents are no numbers.
+bool TextNumber(QStringView s, double& out);
 double RoundTo(double v, int places);
 QString FormatNumber(double v, int places, bool sep);
 QString PlainNumber(double v, int places);
@@ -320,6 +331,10 @@ struct SpreadGrid::Impl {
   void applyAllRows();
   void applyHeaders();
   void applySpans();
+  // Height in pixels of one column-header row; the header is as high as all of them.
+  int headerLinePixels() const;
+  // The span that covers header row index h (0 = the first) of a column, or nullptr.
+  const Span* headerSpanAt(int col, int h) const;
   void applyOperationMode();
   void applyColours();
   void resyncView() {
@@ -356,19 +371,9 @@ struct SpreadGrid::Impl {
     applySpans();
   }
   // References follow the cells they point at when lines are inserted or deleted.
-  void shiftFormulas(bool byRows, int at, int count) {
-    registryStale = true;
-    if (formulaCount == 0) return;
-    for (const auto& [c, r] : formulaCells()) {
-      CellExtra& x = *cols[size_t(c)].cells[size_t(r - 1)].extra;
-      const int after = byRows ? r : c;
-      const int before = after >= at + std::max(count, 0) ? after - count : after;
-      if (auto moved = x.formula->Shifted(byRows, at, count, before, after)) {
-        x.formula = std::move(moved);
-        x.formulaText = x.formula->Text();
-      }
-    }
-  }
+  void shiftFormulas(bool byRows, int at, int count);
+  // Rows first..last take the formulas of the columns that have one.
+  void fillColumnFormulas(int first, int last);
   void structureChanged() {
     registryStale = true;
     if (formulaCount > 0) {
@@ -378,7 +383,10 @@ struct SpreadGrid::Impl {
         formulasDirty = valuesStale = true;
     }
   }
-  bool setFormulaRaw(int col, int row, const QString& formula);
+  // What a formula text is stored as: nothing for "", an error for a text this grid cannot read.
+  static std::shared_ptr<const spread::Formula> parseFormula(const QString& text);
+  bool setFormulaRaw(int col, int row, const QString& text,
+                     const std::shared_ptr<const spread::Formula>& parsed, bool fromColumn);
 
   template <class F>
   void setStyle(int col, int row, std::uint32_t bit, F assign);
@@ -393,6 +401,8 @@ struct SpreadGrid::Impl {
   QString cellText(int col, int row, bool formatted);
   // Stores a data cell's text as SetText does (numbers read and held in range), unannounced.
   void storeText(Cell& cell, int col, int row, const QString& text);
+  // SetText of one cell; a fill (single false) leaves every formula cell as it is.
+  void setText(int col, int row, const QString& text, bool single);
   void userEdit(int col, int row, const QString& text);
   void headerClicked(int section);
 };
@@ -423,6 +433,23 @@ class SpreadModel final : public QAbstractTableModel {
   using QAbstractTableModel::endRemoveColumns;
   using QAbstractTableModel::endRemoveRows;
   using QAbstractTableModel::endResetModel;
+
+ private:
+  SpreadGrid::Impl* d;
+};
+
+// The column header: every column-header row drawn as a row of its own, spans merged.
+class SpreadHeaderView final : public QHeaderView {
+ public:
+  SpreadHeaderView(SpreadGrid::Impl* d, QWidget* parent);
+  QSize sizeHint() const override;
+  // Paints the header rows of columns first..last (0 = the row-header column, the corner) on w,
+  // where xOf gives a column's left edge and width (0 when hidden).
+  static void PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget* w, int first, int last,
+                        const std::function<std::pair<int, int>(int)>& xOf, const QRect& exposed);
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
 
  private:
   SpreadGrid::Impl* d;

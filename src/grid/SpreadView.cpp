@@ -6,10 +6,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionHeader>
 #include <QToolTip>
 
-SpreadView::SpreadView(SpreadGrid::Impl* d, QWidget* parent) : QTableView(parent), d(d) {}
+SpreadView::SpreadView(SpreadGrid::Impl* d, QWidget* parent) : QTableView(parent), d(d) {
+  setHorizontalHeader(new SpreadHeaderView(d, this));
+}
 
 void SpreadView::watchHeaders() {
   horizontalHeader()->viewport()->installEventFilter(this);
@@ -103,18 +104,8 @@ bool SpreadView::eventFilter(QObject* o, QEvent* e) {
 
 void SpreadView::paintCorner() {
   QPainter p(m_corner);
-  QStyleOptionHeader opt;
-  opt.initFrom(m_corner);
-  opt.rect = m_corner->rect();
-  opt.position = QStyleOptionHeader::OnlyOneSection;
-  opt.text = d->cellAt(0, 0) ? d->cellAt(0, 0)->text : QString();
-  opt.textAlignment = Qt::AlignCenter;
-  const QColor back = OleToQColor(d->shadow);
-  if (back.isValid()) {
-    opt.palette.setColor(QPalette::Button, back);
-    opt.palette.setColor(QPalette::Window, back);
-  }
-  const QColor fore = OleToQColor(d->shadowText);
-  if (fore.isValid()) opt.palette.setColor(QPalette::ButtonText, fore);
-  style()->drawControl(QStyle::CE_Header, &opt, &p, m_corner);
+  const int width = m_corner->width();
+  SpreadHeaderView::PaintRows(
+      *d, p, m_corner, 0, 0, [width](int) { return std::pair<int, int>(0, width); },
+      m_corner->rect());
 }

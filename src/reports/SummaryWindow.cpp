@@ -13,7 +13,7 @@
 
 namespace {
 constexpr int kColDate = 1;
-constexpr int kSecondHeaderRow = spread::SpreadHeader + 1;
+constexpr int kSecondHeaderRow = spread::ColHeaderRow(2);
 }  // namespace
 
 SummaryWindow::SummaryWindow(const Layout& layout, QWidget* parent)

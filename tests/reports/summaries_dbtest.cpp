@@ -125,8 +125,8 @@ TEST_F(SummaryTest, SetUpDefaultsAndTwoHeaderRows) {
   EXPECT_EQ(fill.htField->Text(), QString());
   EXPECT_EQ(fill.spList->ColHeaderRows(), 2);
   EXPECT_EQ(fill.spList->GetText(2, 0), QStringLiteral("수량"));
-  EXPECT_EQ(fill.spList->GetText(5, spread::SpreadHeader + 1), QStringLiteral("일반"));
-  EXPECT_EQ(fill.spList->GetText(7, spread::SpreadHeader + 1), QStringLiteral("합계"));
+  EXPECT_EQ(fill.spList->GetText(5, spread::ColHeaderRow(2)), QStringLiteral("일반"));
+  EXPECT_EQ(fill.spList->GetText(7, spread::ColHeaderRow(2)), QStringLiteral("합계"));
   fRSumUse use;
   EXPECT_EQ(use.spList->GetText(3, 0), QStringLiteral("전송(성공)수량"));
   EXPECT_EQ(use.spList->MaxRows(), 0);  // nothing runs until asked

@@ -9,10 +9,14 @@
 #include "grid/modMy_formReSize.h"
 
 #include <QLabel>
+
 #include <QShortcut>
+#include <algorithm>
 
 namespace {
-constexpr int kTopHeight = 40;
+// Two lines: the buttons with the filters, then the period.
+constexpr int kLineHeight = 36;
+constexpr int kTopHeight = 2 * kLineHeight + 4;
 constexpr int kSumHeight = 26;
 }  // namespace
 
@@ -55,15 +59,22 @@ ReportWindow::ReportWindow(const QString& name, const QString& caption, int widt
   setGeometry(0, 0, TwipsToPixels(widthTwips), TwipsToPixels(heightTwips));
 }
 
-QLabel* ReportWindow::AddCaption(const QString& text, int x, int width) {
+QLabel* ReportWindow::AddCaption(const QString& text, int x, int width, int line) {
   auto* label = new QLabel(text, pnlTop[0]);
-  label->setGeometry(x, 8, width, 24);
+  label->setGeometry(x, 8 + line * kLineHeight, width, 24);
   return label;
 }
 
-void ReportWindow::PlaceInTop(QWidget* control, int x, int width) {
+void ReportWindow::PlaceInTop(QWidget* control, int x, int width, int line) {
   control->setParent(pnlTop[0]);
-  control->setGeometry(x, 7, width, 26);
+  const QSize own = control->sizeHint();
+  control->setGeometry(x, 7 + line * kLineHeight, width > 0 ? width : own.width(),
+                       std::max(26, own.height()));
+}
+
+void ReportWindow::PlacePeriod() {
+  AddCaption(QStringLiteral("기간:"), 6, 36, 1);
+  PlaceInTop(htDate, 44, 0, 1);
 }
 
 QPushButton* ReportWindow::AddButton(const char* name, const QString& caption, int position) {
@@ -73,6 +84,11 @@ QPushButton* ReportWindow::AddButton(const char* name, const QString& caption, i
   b->setFocusPolicy(Qt::TabFocus);
   m_buttons.emplace_back(b, position);
   return b;
+}
+
+void ReportWindow::SetColumnWidths(std::initializer_list<double> widths) {
+  int col = 0;
+  for (double w : widths) spList->SetColWidth(++col, w);
 }
 
 void ReportWindow::SetupSum(int labelCol, std::vector<int> numberCols) {

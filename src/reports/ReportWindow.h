@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <initializer_list>
 #include <map>
 #include <vector>
 
@@ -32,9 +33,14 @@ class ReportWindow : public QDialog {
   ReportWindow(const QString& name, const QString& caption, int widthTwips, int heightTwips,
                bool withSumGrid, QWidget* parent);
 
-  // A label and a control in the top panel, from the left, at x pixels.
-  QLabel* AddCaption(const QString& text, int x, int width);
-  void PlaceInTop(QWidget* control, int x, int width);
+  // A label and a control in the top panel, from the left, at x pixels, on line 0 (beside the
+  // buttons) or line 1 (under them, where the period goes). width 0 takes the control's own.
+  QLabel* AddCaption(const QString& text, int x, int width, int line = 0);
+  void PlaceInTop(QWidget* control, int x, int width, int line = 0);
+  // The period with its caption on the second line.
+  void PlacePeriod();
+  // Starting widths of the data columns from column 1, before any saved layout.
+  void SetColumnWidths(std::initializer_list<double> widths);
   // A button of the top panel; position 1 is the rightmost.
   QPushButton* AddButton(const char* name, const QString& caption, int position);
 

@@ -31,8 +31,7 @@ SummaryWindow::SummaryWindow(const Layout& layout, QWidget* parent)
   htField->SetMaxLength(15);
   htField->SetIMEMode(8);  // IDs are typed in English
   PlaceInTop(htField, 134, 110);
-  AddCaption(QStringLiteral("기간:"), 252, 36);
-  PlaceInTop(htDate, 290, 260);
+  PlacePeriod();
   btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 2);
   connect(btnQuery, &QPushButton::clicked, this, &SummaryWindow::Query);
 
@@ -107,6 +106,7 @@ fRSumFill::fRSumFill(QWidget* parent)
   spList->AddCellSpan(5, 0, 3, 1);
   // The corner's "No" spans both header rows once there are two.
   if (spList->RowHeadersShow()) spList->AddCellSpan(0, 0, 1, 2);
+  SetColumnWidths({12, 10, 10, 10, 12, 12, 12});
   SetupSum(kColDate, {2, 3, 4, 5, 6, 7});
 }
 
@@ -122,5 +122,6 @@ fRSumUse::fRSumUse(QWidget* parent)
                            "납부수량"};
   for (int c = 0; c < 5; ++c) spList->SetText(c + 1, 0, QString::fromUtf8(headers[c]));
   spList->SetColHidden(5, true);
+  SetColumnWidths({12, 15, 15, 15});
   SetupSum(kColDate, {2, 3, 4, 5});
 }

@@ -38,7 +38,7 @@ fRChargeList::fRChargeList(QWidget* parent)
   chkSaturday = new QCheckBox(QStringLiteral("토요일만 보기"), this);
   chkSaturday->setObjectName(QStringLiteral("chkSaturday"));
   PlaceInTop(chkSaturday, 94, 110);
-  PlaceInTop(htDate, 210, 260);
+  PlacePeriod();
   btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 2);
   connect(btnQuery, &QPushButton::clicked, this, &fRChargeList::Query);
   connect(chkSaturday, &QCheckBox::clicked, this, &fRChargeList::Query);
@@ -51,6 +51,12 @@ fRChargeList::fRChargeList(QWidget* parent)
   const char* headers[] = {"처리일시", "요일", "ID",     "구분", "충전건수",
                            "충전금액", "건당", "처리자", "비고"};
   for (int c = 0; c < kColNote; ++c) spList->SetText(c + 1, 0, QString::fromUtf8(headers[c]));
+  SetColumnWidths({18, 5, 12, 6, 9, 10, 8, 8, 20});
+  // Counts and amounts in whole numbers, the price per message to two places; a count of 0
+  // leaves the price empty.
+  SetCellTypeNumber(*spList, kColCount);
+  SetCellTypeNumber(*spList, kColMoney);
+  SetCellTypeNumber(*spList, kColUnit, 2);
   spList->SetFormula(kColUnit, -1, QStringLiteral("RC%1/RC%2").arg(kColMoney).arg(kColCount));
   // The grand total leaves before a header-click sort and comes back with fresh sums after it.
   connect(spList, &SpreadGrid::BeforeUserSort, this, [this] {

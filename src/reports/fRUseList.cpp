@@ -26,8 +26,7 @@ QString ChargeLabel(const QString& type) {
 fRUseList::fRUseList(QWidget* parent)
     : ReportWindow(QStringLiteral("fRUseList"), QStringLiteral("문자사용내역"), 8910, 9195, true,
                    parent) {
-  AddCaption(QStringLiteral("기간:"), 6, 36);
-  PlaceInTop(htDate, 44, 260);
+  PlacePeriod();
   btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 4);
   btnPrint = AddButton("btnPrint", QStringLiteral("인쇄 F7"), 3);
   btnExcel = AddButton("btnExcel", QStringLiteral("엑셀 F8"), 2);
@@ -46,6 +45,7 @@ fRUseList::fRUseList(QWidget* parent)
   SetCellTypeNumber(*spList, kColQty);
   SetCellTypeNumber(*spList, kColSum);
   spList->SetColHidden(kColSum, true);
+  SetColumnWidths({12, 11, 11, 10, 24});
   SetupSum(kColKind, {kColQty});
   MapSumColumns({{kColSum, kColQty}});
 

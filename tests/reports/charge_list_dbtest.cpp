@@ -92,11 +92,12 @@ TEST_F(ChargeListTest, RowsShowTimeWeekdayLabelAndPricePerMessage) {
     if (time == QLatin1String("2026-12-05 09:30:00")) {
       EXPECT_EQ(Row(*w->spList, r, 3, 6),
                 (QStringList{QStringLiteral("kim"), QStringLiteral("충전"), QStringLiteral("682"),
-                             QStringLiteral("16500")}));
+                             QStringLiteral("16,500")}));
+      EXPECT_EQ(w->spList->GetText(7, r), QStringLiteral("24.19"));
       EXPECT_EQ(w->spList->GetText(8, r), QStringLiteral("staff1"));
       EXPECT_EQ(w->spList->GetText(9, r), QStringLiteral("토요일 입금"));
       // 16,500 / 682
-      EXPECT_NEAR(w->spList->Value(7, r).toDouble(), 16500.0 / 682.0, 1e-9);
+      EXPECT_NEAR(w->spList->Value(7, r).toDouble(), 16500.0 / 682.0, 0.005);  // two places
     }
   }
   EXPECT_TRUE(sawSaturday);
@@ -105,7 +106,7 @@ TEST_F(ChargeListTest, RowsShowTimeWeekdayLabelAndPricePerMessage) {
   EXPECT_EQ(w->spList->GetText(1, rows), QStringLiteral("[합 계]"));
   EXPECT_EQ(w->spList->Value(5, rows), QStringLiteral("3322"));
   EXPECT_EQ(w->spList->Value(6, rows), QStringLiteral("71500"));
-  EXPECT_NEAR(w->spList->Value(7, rows).toDouble(), 71500.0 / 3322.0, 1e-9);
+  EXPECT_NEAR(w->spList->Value(7, rows).toDouble(), 71500.0 / 3322.0, 0.005);
   EXPECT_TRUE(w->spList->FontBold(1, rows));
   EXPECT_TRUE(w->spList->Lock(3, rows));
 }

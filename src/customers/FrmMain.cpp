@@ -101,6 +101,12 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   btnSumUse->setVisible(MaySeeSummaries(staff));
   btnSumFill->setVisible(MaySeeSummaries(staff));
   btnChargeList->setEnabled(MayOpenChargeList(staff));
+  // With the two summary buttons the row of buttons would reach over the search box: the window
+  // opens wide enough for both.
+  if (MaySeeSummaries(staff)) {
+    const int needed = htField0->geometry().right() + 8 + TwipsToPixels(30 + 10 * 1155);
+    if (width() < needed) resize(needed, height());
+  }
 
   CommonSpreadDesign(*spList, true, true, true, true, true);
   spList->SetMaxCols(12);

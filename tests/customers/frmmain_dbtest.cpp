@@ -96,6 +96,10 @@ TEST_F(FrmMainTest, ButtonsFollowTheLoginId) {
     EXPECT_EQ(w->btnSumFill->isVisible(), c.summaries);
     EXPECT_EQ(w->btnSumUse->isVisible(), c.summaries);
     EXPECT_EQ(w->btnChargeList->isEnabled(), c.chargeList);
+    // No button lies over the search box.
+    for (QPushButton* b : {w->btnSumFill, w->btnSumUse, w->btnQuery})
+      if (b->isVisible())
+        EXPECT_GT(b->x(), w->htField0->geometry().right()) << b->objectName().toStdString();
     EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral("  *직원")));
     EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("(HOST: ") + testdb::Host() +
                                           QStringLiteral(")")));

@@ -23,6 +23,8 @@ struct AppState {
   QString smsDbHost;
   int smsDbPort = 3306;
   QString serverListCheckerUrl;
+  QString reportDbHost;  // empty: reports read the SMS database
+  int reportDbPort = 3306;
   bool developmentMode = false;
   std::int16_t osTypeCode = 0;
   bool stylingEnabled = false;  // set just before the login

@@ -26,6 +26,8 @@ Deployment LoadDeployment(const QString& appFolder) {
   d.inHouseDbPort = ReadPort(file, "InHouseDb", d.inHouseDbPort);
   d.updateServerHost = Read(file, "Update", "Host", d.updateServerHost);
   d.serverListCheckerUrl = Read(file, "ServerList", "CheckerUrl", d.serverListCheckerUrl);
+  d.reportDbHost = Read(file, "ReportDb", "Host", QString());
+  d.reportDbPort = ReadPort(file, "ReportDb", d.reportDbPort);
   const QString compress = Read(file, "Database", "Compress", QStringLiteral("1"));
   d.databaseCompression = compress != QLatin1String("0");
   return d;

@@ -11,6 +11,9 @@ struct Deployment {
   int inHouseDbPort = 3306;
   QString updateServerHost = QStringLiteral("127.0.0.1");
   QString serverListCheckerUrl;
+  // A read replica of the SMS database for the report windows; empty: they read the SMS database.
+  QString reportDbHost;
+  int reportDbPort = 3306;
   // The compressed protocol pays on a slow line; on a fast local network it only costs.
   bool databaseCompression = true;
 };

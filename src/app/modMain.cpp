@@ -51,6 +51,8 @@ int Main() {
   app.smsDbPort = deployment.smsDbPort;
   DBSetCompression(deployment.databaseCompression);
   app.serverListCheckerUrl = deployment.serverListCheckerUrl;
+  app.reportDbHost = deployment.reportDbHost;
+  app.reportDbPort = deployment.reportDbPort;
 
   IsRunningInIDE(QStringLiteral("Sendora_MySQL"));
 
@@ -86,8 +88,12 @@ int Main() {
 bool InitApp() {
   AppState& app = App();
   app.osTypeCode = GetOSTypeCode();
-  return DBInit(app.smsDbHost, QLatin1String(kSmsUser), QLatin1String(kSmsPassword),
-                QLatin1String(kSmsDatabase), QString(), -1, QStringLiteral("euckr"), app.smsDbPort);
+  if (!DBInit(app.smsDbHost, QLatin1String(kSmsUser), QLatin1String(kSmsPassword),
+              QLatin1String(kSmsDatabase), QString(), -1, QStringLiteral("euckr"), app.smsDbPort))
+    return false;
+  // Without its replica (the session has said why) the reports read the SMS database.
+  if (!app.reportDbHost.isEmpty()) DBInitReports(app.reportDbHost, app.reportDbPort);
+  return true;
 }
 
 void DestroyApp() {

@@ -21,7 +21,9 @@
 #include "platform/InputMode.h"
 #include "platform/Prompt.h"
 #include "reports/SummaryWindow.h"
+#include "reports/fRBalanceCheck.h"
 #include "reports/fRChargeList.h"
+#include "reports/fRLowBalance.h"
 #include "reports/fRUseList.h"
 
 #include <QApplication>
@@ -85,6 +87,8 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   btnChargeList = button("btnChargeList", "충전내역");
   btnSumFill = button("btnSumFill", "충전집계");
   btnSumUse = button("btnSumUse", "사용집계");
+  btnLowBalance = button("btnLowBalance", "잔액부족");
+  btnBalanceCheck = button("btnBalanceCheck", "잔액대사");
   btnClose = button("btnClose", "닫기(&C)");
   pnlTop[0]->setFixedHeight(40);
 
@@ -99,14 +103,14 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
 
   const QString& staff = CurrentStaff().userId;
   btnSumUse->setVisible(MaySeeSummaries(staff));
+  btnBalanceCheck->setVisible(MaySeeSummaries(staff));
   btnSumFill->setVisible(MaySeeSummaries(staff));
   btnChargeList->setEnabled(MayOpenChargeList(staff));
   // With the two summary buttons the row of buttons would reach over the search box: the window
   // opens wide enough for both.
-  if (MaySeeSummaries(staff)) {
-    const int needed = htField0->geometry().right() + 8 + TwipsToPixels(30 + 10 * 1155);
-    if (width() < needed) resize(needed, height());
-  }
+  const int needed =
+      htField0->geometry().right() + 8 + TwipsToPixels(30 + LastButtonPosition() * 1155);
+  if (width() < needed) resize(needed, height());
 
   CommonSpreadDesign(*spList, true, true, true, true, true);
   spList->SetMaxCols(12);
@@ -137,6 +141,8 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   connect(btnChargeList, &QPushButton::clicked, this, &FrmMain::btnChargeList_Click);
   connect(btnSumFill, &QPushButton::clicked, this, &FrmMain::btnSumFill_Click);
   connect(btnSumUse, &QPushButton::clicked, this, &FrmMain::btnSumUse_Click);
+  connect(btnLowBalance, &QPushButton::clicked, this, &FrmMain::btnLowBalance_Click);
+  connect(btnBalanceCheck, &QPushButton::clicked, this, &FrmMain::btnBalanceCheck_Click);
   connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
   connect(htField0, &HCText::KeyPress, this, [this](int& keyAscii) {
     if (keyAscii != 13) return;
@@ -162,6 +168,10 @@ void FrmMain::resizeEvent(QResizeEvent* event) {
       {btnClose, 1}, {btnUseLog, 2}, {btnCertifiedTelNum, 3}, {btnChargeList, 4}, {btnCharge, 5},
       {btnEdit, 6},  {btnAdd, 7},    {btnQuery, 8},           {btnSumUse, 9},     {btnSumFill, 10}};
   for (const auto& [b, position] : places) PlaceTopButton(*b, clientWidth, position);
+  // The follow-up buttons come after the others that are shown.
+  const int next = btnSumFill->isVisibleTo(this) ? 11 : 9;
+  PlaceTopButton(*btnLowBalance, clientWidth, next);
+  PlaceTopButton(*btnBalanceCheck, clientWidth, next + 1);
   pnlTop[2]->move(0, pnlTop[0]->height());
   FitWidth(*pnlTop[2], clientWidth, spList);
   FitHeight(*pnlTop[2], PixelsToTwips(height()), spList);
@@ -332,6 +342,22 @@ void FrmMain::btnSumFill_Click() {
 void FrmMain::btnSumUse_Click() {
   fRSumUse dialog(this);
   ShowSummary(dialog);
+}
+
+int FrmMain::LastButtonPosition() const {
+  return btnBalanceCheck->isVisibleTo(this) ? 12 : btnSumFill->isVisibleTo(this) ? 11 : 9;
+}
+
+void FrmMain::btnLowBalance_Click() {
+  fRLowBalance dialog(this);
+  ShowModal(dialog);
+  // Charges made from there show here too.
+  if (spList->ActiveRow() >= 1 && spList->ActiveRow() <= spList->MaxRows()) RefreshBalance();
+}
+
+void FrmMain::btnBalanceCheck_Click() {
+  fRBalanceCheck dialog(this);
+  ShowModal(dialog);
 }
 
 void FrmMain::ShowSummary(SummaryWindow& dialog) {

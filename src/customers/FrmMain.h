@@ -40,6 +40,8 @@ class FrmMain : public QWidget, public CustomerListOwner {
   QPushButton* btnChargeList = nullptr;
   QPushButton* btnSumFill = nullptr;
   QPushButton* btnSumUse = nullptr;
+  QPushButton* btnLowBalance = nullptr;
+  QPushButton* btnBalanceCheck = nullptr;
   QPushButton* btnClose = nullptr;
 
  protected:
@@ -55,8 +57,12 @@ class FrmMain : public QWidget, public CustomerListOwner {
   void btnChargeList_Click();
   void btnSumFill_Click();
   void btnSumUse_Click();
+  void btnLowBalance_Click();
+  void btnBalanceCheck_Click();
   void ExportList();
   void ShowSummary(SummaryWindow& dialog);
+  // Position from the right of the last shown top button.
+  int LastButtonPosition() const;
   QString SelectedId() const;
   int SelectedCode() const;
   void RefreshBalance();

@@ -17,6 +17,8 @@ struct DbState {
   QString slowLogFile;
   double slowThresholdSeconds = 3.0;
   QString currentDatabase;
+  // The read-only session of the report windows, when reports read from a replica.
+  std::unique_ptr<cMySQL> reports;
   std::unique_ptr<cMySQL> inHouse;
   bool inHouseOpen = false;
   bool logFailureReported = false;

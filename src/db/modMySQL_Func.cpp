@@ -56,6 +56,7 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
   try {
     db.readIndex = 0;
     db.logLevel = logLevel;
+    db.reports.reset();
     db.sessions[0] = std::make_unique<cMySQL>();
     db.sessions[0]->Compress = db.compress;
     result = db.sessions[0]->real_connect(host, user, password, database, port, QString(), 0, false,
@@ -81,13 +82,37 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
   return result;
 }
 
-int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) {
+namespace {
+int OpenOn(cMySQL* session, RecordsetPtr& rs, const QString& sql) {
   const std::int64_t start = clock_::TickMs();
   int rows = 0;
-  rs = Select(Reader(), sql, rows);
+  rs = Select(session, sql, rows);
   SQLLogFull(sql, QString::number(rows), clock_::TickMs() - start);
-  if (Reader()) Reader()->free_result();
+  if (session) session->free_result();
   return rows;
+}
+}  // namespace
+
+int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) { return OpenOn(Reader(), rs, sql); }
+
+bool DBInitReports(const QString& host, int port) {
+  DbState& db = Db();
+  cMySQL* main = db.sessions[0].get();
+  if (!main) return false;
+  auto session = std::make_unique<cMySQL>();
+  session->Compress = db.compress;
+  // The same account as the SMS session; the replica refuses writes of its own (read_only), and
+  // the program only ever sends SELECTs here.
+  if (!session->real_connect(host, main->user, main->password, main->db, port, QString(), 0, false,
+                             QStringLiteral("euckr")))
+    return false;
+  db.reports = std::move(session);
+  return true;
+}
+
+int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql) {
+  cMySQL* reports = Db().reports.get();
+  return OpenOn(reports ? reports : Reader(), rs, sql);
 }
 
 QString DBGetValue(const QString& sql) { return FirstValue(Reader(), sql).value_or(QString()); }

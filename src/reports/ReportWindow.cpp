@@ -21,19 +21,22 @@ constexpr int kSumHeight = 26;
 }  // namespace
 
 ReportWindow::ReportWindow(const QString& name, const QString& caption, int widthTwips,
-                           int heightTwips, bool withSumGrid, QWidget* parent)
+                           int heightTwips, bool withSumGrid, QWidget* parent, bool withPeriod)
     : QDialog(parent) {
+  const int topHeight = withPeriod ? kTopHeight : kLineHeight + 4;
   setObjectName(name);
   setWindowTitle(caption);
   pnlTop[0] = new QWidget(this);
   pnlTop[0]->setObjectName(QStringLiteral("pnlTop0"));
-  pnlTop[0]->setFixedHeight(kTopHeight);
+  pnlTop[0]->setFixedHeight(topHeight);
   pnlTop[1] = new QWidget(this);
   pnlTop[1]->setObjectName(QStringLiteral("pnlTop1"));
-  pnlTop[1]->move(0, kTopHeight);
+  pnlTop[1]->move(0, topHeight);
 
-  htDate = new HCTerm(pnlTop[0]);
-  htDate->setObjectName(QStringLiteral("htDate"));
+  if (withPeriod) {
+    htDate = new HCTerm(pnlTop[0]);
+    htDate->setObjectName(QStringLiteral("htDate"));
+  }
 
   spList = new SpreadGrid(pnlTop[1]);
   spList->setObjectName(QStringLiteral("spList"));

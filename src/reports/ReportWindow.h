@@ -19,7 +19,7 @@ class ReportWindow : public QDialog {
 
  public:
   QWidget* pnlTop[2] = {nullptr, nullptr};  // the button bar and the grid panel
-  HCTerm* htDate = nullptr;
+  HCTerm* htDate = nullptr;                 // null in the windows without a period
   SpreadGrid* spList = nullptr;
   SpreadGrid* spSum = nullptr;  // null in the windows without a sum grid
   QPushButton* btnQuery = nullptr;
@@ -31,7 +31,7 @@ class ReportWindow : public QDialog {
  protected:
   // Size in twips; the window opens at (0, 0).
   ReportWindow(const QString& name, const QString& caption, int widthTwips, int heightTwips,
-               bool withSumGrid, QWidget* parent);
+               bool withSumGrid, QWidget* parent, bool withPeriod = true);
 
   // A label and a control in the top panel, from the left, at x pixels, on line 0 (beside the
   // buttons) or line 1 (under them, where the period goes). width 0 takes the control's own.

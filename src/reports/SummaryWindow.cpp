@@ -60,9 +60,10 @@ void SummaryWindow::Query() {
 
   const int unit = cmbBranch->currentIndex();
   RecordsetPtr rs;
-  const int count = DBOpenRecordset(rs, SumSql(m_layout.kind, unit, htField->Text(),
-                                               QDate::fromString(htDate->Text1(), Qt::ISODate),
-                                               QDate::fromString(htDate->Text2(), Qt::ISODate)));
+  const int count =
+      DBOpenReportRecordset(rs, SumSql(m_layout.kind, unit, htField->Text(),
+                                       QDate::fromString(htDate->Text1(), Qt::ISODate),
+                                       QDate::fromString(htDate->Text2(), Qt::ISODate)));
   spList->SetMaxRows(std::max(count, 0));
   if (count > 0 && rs) {
     std::vector<int> fields;

@@ -86,7 +86,7 @@ void fRChargeList::Query() {
   spList->SetMaxRows(0);
 
   RecordsetPtr rs;
-  const int count = DBOpenRecordset(
+  const int count = DBOpenReportRecordset(
       rs, ChargeListSql(from, to, cmbType->currentIndex(), chkSaturday->isChecked()));
   spList->SetMaxRows(std::max(count, 0));
   if (count > 0 && rs) {

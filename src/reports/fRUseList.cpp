@@ -67,7 +67,7 @@ void fRUseList::Query() {
   const QDate from = QDate::fromString(htDate->Text1(), Qt::ISODate);
   const QDate to = QDate::fromString(htDate->Text2(), Qt::ISODate);
   RecordsetPtr rs;
-  const int count = DBOpenRecordset(rs, UseListSql(m_userid, from, to));
+  const int count = DBOpenReportRecordset(rs, UseListSql(m_userid, from, to));
   if (count <= 0 || !rs) {
     DBCloseRecordset(rs);
     NoResultNotice();

@@ -1,0 +1,143 @@
+#include "reports/fRBalanceCheck.h"
+
+#include "controls/HCText.h"
+#include "controls/WaitCursor.h"
+#include "db/modMySQL_Func.h"
+#include "grid/MduSpread.h"
+#include "grid/SpreadGrid.h"
+#include "platform/Prompt.h"
+#include "reports/FollowUpSql.h"
+#include "reports/fRUseList.h"
+
+#include <QHash>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+constexpr int kColId = 1, kColName = 2, kColStored = 3, kColHistory = 4, kColDiff = 5,
+              kColLastCharge = 6, kColLastSend = 7, kColSumStored = 8, kColSumHistory = 9,
+              kColSumDiff = 10;
+
+struct History {
+  qint64 charges = 0;
+  qint64 units = 0;  // sent and queued, SMS 1 and MMS 3
+  QString lastCharge;
+  QString lastSend;
+};
+
+QString Shown(const QString& t) {
+  if (t.size() < 14) return t;
+  return t.left(4) + u'-' + t.mid(4, 2) + u'-' + t.mid(6, 2) + u' ' + t.mid(8, 2) + u':' +
+         t.mid(10, 2) + u':' + t.mid(12, 2);
+}
+
+// IDs compare the way the database compares them (case and trailing blanks ignored).
+QString Key(const QString& id) { return id.trimmed().toCaseFolded(); }
+}  // namespace
+
+fRBalanceCheck::fRBalanceCheck(QWidget* parent)
+    : ReportWindow(QStringLiteral("fRBalanceCheck"), QStringLiteral("잔액 대사"), 11000, 9195, true,
+                   parent, false) {
+  AddCaption(QStringLiteral("고객ID:"), 6, 48);
+  htField = new HCText(this);
+  htField->setObjectName(QStringLiteral("htField"));
+  htField->SetMaxLength(15);
+  htField->SetIMEMode(8);
+  PlaceInTop(htField, 56, 120);
+  btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 2);
+  connect(btnQuery, &QPushButton::clicked, this, &fRBalanceCheck::Query);
+
+  CommonSpreadDesign(*spList, true, true, true, true, true);
+  spList->SetMaxCols(kColSumDiff);
+  const char* headers[] = {"ID",   "상호",        "저장 잔액",  "내역 잔액",
+                           "차이", "마지막 충전", "마지막 발송"};
+  for (int c = 0; c < 7; ++c) spList->SetText(c + 1, 0, QString::fromUtf8(headers[c]));
+  for (int c : {kColStored, kColHistory, kColDiff, kColSumStored, kColSumHistory, kColSumDiff})
+    SetCellTypeNumber(*spList, c);
+  for (int c : {kColSumStored, kColSumHistory, kColSumDiff}) spList->SetColHidden(c, true);
+  SetColumnWidths({12, 16, 11, 11, 10, 18, 18});
+  SetupSum(kColName, {kColStored, kColHistory, kColDiff});
+  MapSumColumns(
+      {{kColSumStored, kColStored}, {kColSumHistory, kColHistory}, {kColSumDiff, kColDiff}});
+  connect(spList, &SpreadGrid::DblClick, this, [this](int, int row) { OpenLedger(row); });
+}
+
+void fRBalanceCheck::Query() {
+  WaitCursor wait;
+  ReDrawOff redraw(*spList);
+  spList->SetMaxRows(0);
+  const QString only = htField->Text();
+
+  // One grouped statement per table, merged here: never a statement per customer.
+  QHash<QString, History> history;
+  RecordsetPtr rs;
+  if (DBOpenReportRecordset(rs, BalanceChargesSql(only)) > 0) {
+    for (; !rs->Eof(); rs->MoveNext()) {
+      History& h = history[Key(rs->Fields(0))];
+      h.charges += rs->Fields(1).toLongLong();
+      h.lastCharge = std::max(h.lastCharge, rs->Fields(2));
+    }
+  }
+  DBCloseRecordset(rs);
+  for (int table = 0; table < 3; ++table) {
+    if (DBOpenReportRecordset(rs, BalanceSendingSql(table, only)) > 0) {
+      const qint64 units = table == 0 ? 1 : 3;
+      for (; !rs->Eof(); rs->MoveNext()) {
+        History& h = history[Key(rs->Fields(0))];
+        h.units += units * rs->Fields(1).toLongLong();
+        if (table < 2) h.lastSend = std::max(h.lastSend, rs->Fields(2));
+      }
+    }
+    DBCloseRecordset(rs);
+  }
+
+  struct Row {
+    QString id, name, lastCharge, lastSend;
+    qint64 stored = 0, fromHistory = 0;
+  };
+  std::vector<Row> rows;
+  if (DBOpenReportRecordset(rs, BalanceCustomersSql(only)) > 0) {
+    for (; !rs->Eof(); rs->MoveNext()) {
+      const History h = history.value(Key(rs->Fields(0)));
+      Row r{rs->Fields(0),
+            rs->Fields(1),
+            h.lastCharge,
+            h.lastSend,
+            rs->Fields(2).toLongLong(),
+            rs->Fields(3).toLongLong() + h.charges - h.units};
+      if (r.stored != r.fromHistory) rows.push_back(std::move(r));
+    }
+  }
+  DBCloseRecordset(rs);
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+    return std::llabs(a.stored - a.fromHistory) > std::llabs(b.stored - b.fromHistory);
+  });
+
+  spList->SetMaxRows(static_cast<int>(rows.size()));
+  int i = 0;
+  for (const Row& r : rows) {
+    ++i;
+    spList->SetText(kColId, i, r.id);
+    spList->SetText(kColName, i, r.name);
+    spList->SetText(kColStored, i, QString::number(r.stored));
+    spList->SetText(kColHistory, i, QString::number(r.fromHistory));
+    spList->SetText(kColDiff, i, QString::number(r.stored - r.fromHistory));
+    spList->SetText(kColLastCharge, i, Shown(r.lastCharge));
+    spList->SetText(kColLastSend, i, Shown(r.lastSend));
+  }
+  if (rows.empty()) {
+    NoResultNotice();
+  } else {
+    SetSumFormulas(
+        {{kColStored, kColSumStored}, {kColHistory, kColSumHistory}, {kColDiff, kColSumDiff}});
+  }
+  spList->SetActiveCell(1, 1);
+}
+
+void fRBalanceCheck::OpenLedger(int row) {
+  if (row < 1 || row > spList->MaxRows()) return;
+  fRUseList ledger(this);
+  ledger.SetFormMode(spList->GetText(kColId, row));
+  ShowModal(ledger);
+}

@@ -1,0 +1,21 @@
+#pragma once
+// 잔액 대사: customers whose stored balance differs from what their history gives — carried
+// over + charges - SMS - 3 x MMS (sent and queued), the usage ledger's total over all time.
+
+#include "reports/ReportWindow.h"
+
+class HCText;
+
+class fRBalanceCheck : public ReportWindow {
+  Q_OBJECT
+
+ public:
+  explicit fRBalanceCheck(QWidget* parent = nullptr);
+
+  HCText* htField = nullptr;  // one customer; empty: all
+
+  void Query() override;
+
+ private:
+  void OpenLedger(int row);
+};

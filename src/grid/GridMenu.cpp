@@ -8,6 +8,7 @@
 
 #include <QCursor>
 #include <QPoint>
+#include <QPointer>
 
 #include <cmath>
 #include <exception>
@@ -268,9 +269,10 @@ void AttachGridServices(QWidget& form, SpreadGrid& grid, bool reportColumnItem,
                    });
   QObject::connect(&grid, &SpreadGrid::KeyDown, &form,
                    [&grid](int keyCode, int shift) { SpreadKeyDown(grid, keyCode, shift); });
+  const QPointer<SpreadGrid> sum(sumGrid);
   QObject::connect(&grid, &SpreadGrid::ColWidthChange, &form,
-                   [&form, &grid, sumGrid](int col1, int col2) {
+                   [&form, &grid, sum](int col1, int col2) {
                      for (int c = col1; c <= col2; ++c)
-                       SaveSpreadIni_Cw(form, grid, c, QString(), sumGrid != nullptr, sumGrid);
+                       SaveSpreadIni_Cw(form, grid, c, QString(), !sum.isNull(), sum.data());
                    });
 }

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QInputDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -75,6 +76,20 @@ class QtPromptHandler final : public PromptHandler {
 
   int ShowModal(QDialog& dialog) override { return dialog.exec(); }
 
+  int PopupMenu(const QStringList& items, const QPoint& screenPos, QWidget* owner) override {
+    QMenu menu(owner ? owner->window() : nullptr);
+    for (const QString& item : items) {
+      const int number = MenuItemNumber(item);
+      if (number < 0) {
+        menu.addSeparator();
+        continue;
+      }
+      menu.addAction(MenuItemCaption(item))->setData(number);
+    }
+    const QAction* chosen = menu.exec(screenPos);
+    return chosen ? chosen->data().toInt() : 0;
+  }
+
  private:
   static QMessageBox::Icon ToQt(MsgIcon icon) {
     switch (icon) {
@@ -125,6 +140,10 @@ class TranscriptPromptHandler final : public PromptHandler {
   void ShowHoverlet(const QString& message, int displayTime) override {
     Write(QStringLiteral("hoverlet"), QString::number(displayTime), message);
   }
+  int PopupMenu(const QStringList& items, const QPoint&, QWidget*) override {
+    Write(QStringLiteral("menu"), QString(), items.join(u'|'));
+    return 0;
+  }
   int ShowModal(QDialog& dialog) override {
     Write(QStringLiteral("modal"), dialog.windowTitle(), dialog.objectName());
     return dialog.exec();
@@ -151,6 +170,8 @@ QString g_defaultTitle;
 QString TitleOr(const QString& title) { return title.isEmpty() ? g_defaultTitle : title; }
 
 }  // namespace
+
+int PromptHandler::PopupMenu(const QStringList&, const QPoint&, QWidget*) { return 0; }
 
 PromptHandler& Prompts() {
   if (g_handler) return *g_handler;
@@ -188,6 +209,15 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
 }
 
 int ShowModal(QDialog& dialog) { return Prompts().ShowModal(dialog); }
+
+int MenuItemNumber(const QString& item) {
+  if (item == QLatin1String("-")) return -1;
+  bool ok = false;
+  const int number = item.left(2).toInt(&ok);
+  return ok ? number : 0;
+}
+
+QString MenuItemCaption(const QString& item) { return item.mid(2); }
 
 QString ErrorBoxText(long number, const QString& description, const QString& procedure,
                      const QString& owner, bool ownerIsForm) {

@@ -4,8 +4,10 @@
 // scripted one that records the texts and gives the answers the test asks for.
 
 #include <QString>
+#include <QStringList>
 
 class QDialog;
+class QPoint;
 class QWidget;
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
@@ -25,6 +27,10 @@ class PromptHandler {
   virtual void ShowHoverlet(const QString& message, int displayTime) = 0;
   // Shows the dialog modally and returns its result code.
   virtual int ShowModal(QDialog& dialog) = 0;
+  // A pop-up menu at a screen position, built from item strings: "-" is a separator line, every
+  // other item is two digits (the command number) and its caption. Returns the chosen command
+  // number, 0 when the menu was dismissed.
+  virtual int PopupMenu(const QStringList& items, const QPoint& screenPos, QWidget* owner);
   // A top-level window came up; only unattended runs note it.
   virtual void WindowShown(const QWidget&) {}
 };
@@ -49,6 +55,9 @@ bool MsgYesNo(const QString& text, const QString& title = QString(), bool defaul
 QString InputBox(const QString& prompt, const QString& title = QString(),
                  const QString& defaultText = QString());
 int ShowModal(QDialog& dialog);
+// The command number of a menu item string ("08...") and its caption; -1 for a separator.
+int MenuItemNumber(const QString& item);
+QString MenuItemCaption(const QString& item);
 
 // The standard error box: "Error " n " (" description ") in procedure " P " of Module " M
 // (" of Form " for windows).

@@ -22,7 +22,8 @@ QStringList ScriptedPrompt::MessageTexts() const {
 
 MsgResult ScriptedPrompt::MessageBox(const QString& text, const QString& title, MsgButtons buttons,
                                      MsgIcon icon, MsgResult defaultButton) {
-  m_records.push_back({PromptRecord::Kind::Message, text, title, buttons, icon, defaultButton, 0});
+  m_records.push_back(
+      {PromptRecord::Kind::Message, text, title, buttons, icon, defaultButton, 0, {}, {}});
   if (!m_answers.empty()) {
     const MsgResult a = m_answers.front();
     m_answers.pop_front();
@@ -39,8 +40,8 @@ QString ScriptedPrompt::InputBox(const QString& prompt, const QString& title,
   r.kind = PromptRecord::Kind::Input;
   r.text = prompt;
   r.title = title;
+  r.defaultText = defaultText;
   m_records.push_back(r);
-  Q_UNUSED(defaultText);
   if (m_inputs.empty()) {
     ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
     return QString();
@@ -71,4 +72,18 @@ int ScriptedPrompt::ShowModal(QDialog& dialog) {
   auto run = std::move(m_modals.front());
   m_modals.pop_front();
   return run(dialog);
+}
+
+int ScriptedPrompt::PopupMenu(const QStringList& items, const QPoint&, QWidget*) {
+  PromptRecord r;
+  r.kind = PromptRecord::Kind::Menu;
+  r.items = items;
+  m_records.push_back(r);
+  if (m_menus.empty()) {
+    ADD_FAILURE() << "unexpected pop-up menu: " << items.join(u'|').toStdString();
+    return 0;
+  }
+  const int command = m_menus.front();
+  m_menus.pop_front();
+  return command;
 }

@@ -5,6 +5,7 @@
 #include "platform/Prompt.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <ostream>
 
@@ -13,7 +14,7 @@
 #include <vector>
 
 struct PromptRecord {
-  enum class Kind { Message, Input, Hoverlet, Modal };
+  enum class Kind { Message, Input, Hoverlet, Modal, Menu };
   Kind kind = Kind::Message;
   QString text;
   QString title;
@@ -21,6 +22,8 @@ struct PromptRecord {
   MsgIcon icon = MsgIcon::None;
   MsgResult defaultButton = MsgResult::Ok;
   int displayTime = 0;
+  QString defaultText;  // an input box's default
+  QStringList items;    // a menu's item strings
 };
 
 class ScriptedPrompt final : public PromptHandler {
@@ -32,13 +35,17 @@ class ScriptedPrompt final : public PromptHandler {
   void InputNext(const QString& text) { m_inputs.push_back(text); }
   // Runs instead of exec(); returns the dialog's result code.
   void ModalNext(std::function<int(QDialog&)> run) { m_modals.push_back(std::move(run)); }
+  // The command number the next pop-up menu returns (0: dismissed).
+  void MenuNext(int command) { m_menus.push_back(command); }
 
   const std::vector<PromptRecord>& Records() const { return m_records; }
   std::vector<PromptRecord> Messages() const;
   QStringList MessageTexts() const;
   void Clear() { m_records.clear(); }
   // True when every scripted answer was used.
-  bool AllAnswersUsed() const { return m_answers.empty() && m_inputs.empty() && m_modals.empty(); }
+  bool AllAnswersUsed() const {
+    return m_answers.empty() && m_inputs.empty() && m_modals.empty() && m_menus.empty();
+  }
 
   MsgResult MessageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon,
                        MsgResult defaultButton) override;
@@ -46,12 +53,14 @@ class ScriptedPrompt final : public PromptHandler {
                    const QString& defaultText) override;
   void ShowHoverlet(const QString& message, int displayTime) override;
   int ShowModal(QDialog& dialog) override;
+  int PopupMenu(const QStringList& items, const QPoint& screenPos, QWidget* owner) override;
 
  private:
   std::vector<PromptRecord> m_records;
   std::deque<MsgResult> m_answers;
   std::deque<QString> m_inputs;
   std::deque<std::function<int(QDialog&)>> m_modals;
+  std::deque<int> m_menus;
 };
 
 // Readable QString values in test failures.

@@ -61,20 +61,6 @@ class FindInSpreadTest : public ::testing::Test {
   SpreadGrid grid;
 };
 
-TEST_F(FindInSpreadTest, ControlsCarryTheirTexts) {
-  FrmFindInSpread::SetFormInit(grid);
-  FrmFindInSpread d;
-  const Controls ui(d);
-  ASSERT_TRUE(ui.text && ui.dir && ui.whole && ui.find && ui.close);
-  EXPECT_EQ(d.windowTitle(), "찾기");
-  ASSERT_EQ(ui.dir->count(), 2);
-  EXPECT_EQ(ui.dir->itemText(0), "행(가로방향)");
-  EXPECT_EQ(ui.dir->itemText(1), "열(세로방향)");
-  EXPECT_EQ(ui.whole->text(), "완전일치(&A)");
-  EXPECT_EQ(ui.find->text(), "다음 찾기(&N)");
-  EXPECT_EQ(ui.close->text(), "닫기(&C)");
-}
-
 // One "다음 찾기" from an active cell; hit (0, 0) means the no-hit box.
 TEST_F(FindInSpreadTest, NextHitFromTheActiveCell) {
   struct Case {
@@ -135,6 +121,8 @@ TEST_F(FindInSpreadTest, RepeatedFindWalksEveryVisibleHitAndWraps) {
   FrmFindInSpread d;
   const Controls ui(d);
   ui.text->setText("find");
+  ui.dir->setCurrentIndex(0);
+  ui.whole->setChecked(false);
   grid.SetActiveCell(1, 1);
   std::vector<std::pair<int, int>> seen;
   for (int i = 0; i < 4; ++i) {

@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
   libgtest-dev googletest
   libxlsxwriter-dev       # spreadsheet export
+  python3-openpyxl        # the export tests read the written files back with it
   xvfb xauth imagemagick  # a virtual screen and screenshots, to look at windows without a display
   iproute2                # ss and ip, used by the scripts
 )

@@ -16,6 +16,23 @@ bool ShellOpen(const QString& target) {
   return QDesktopServices::openUrl(url);
 }
 
+namespace {
+std::function<bool(const QString&)>& OpenOverride() {
+  static std::function<bool(const QString&)> open;
+  return open;
+}
+}  // namespace
+
+bool OpenWithDefaultApp(const QString& file) {
+  if (OpenOverride()) return OpenOverride()(file);
+  // fromLocalFile, not fromUserInput: a Hangul or '#' in the name stays part of the path.
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+void SetOpenWithDefaultAppOverride(std::function<bool(const QString&)> open) {
+  OpenOverride() = std::move(open);
+}
+
 }  // namespace process
 
 namespace process {

@@ -4,11 +4,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace process {
 
 bool StartDetached(const QString& program, const QStringList& arguments);
 // The shell's "Open" of a file or address.
 bool ShellOpen(const QString& target);
+// Opens a local file with the program the desktop associates with it (a written spreadsheet,
+// say). Tests replace it so that nothing is opened; nullptr restores the desktop.
+bool OpenWithDefaultApp(const QString& file);
+void SetOpenWithDefaultAppOverride(std::function<bool(const QString& file)> open);
 
 }  // namespace process
 

@@ -14,8 +14,11 @@
 #include "customers/fBFill_Save.h"
 #include "customers/modCustomer.h"
 #include "db/modMySQL_Func.h"
+#include "grid/ExcelExport.h"
+#include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
+#include "grid/modFormIni.h"
 #include "grid/modMy_formReSize.h"
 #include "platform/Clock.h"
 #include "platform/InputMode.h"
@@ -155,6 +158,8 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   connect(spList, &SpreadGrid::KeyDown, this, [this](int keyCode, int) {
     if (keyCode == 13) btnCharge_Click();
   });
+  AttachGridServices(*this, *spList, true);
+  LoadFormLayout(*this);
 }
 
 FrmMain::~FrmMain() = default;
@@ -372,7 +377,7 @@ void FrmMain::ExportList() {
     MsgInfo(QStringLiteral("엑셀 내보내기 권한이 없습니다."));
     return;
   }
-  NotInThisBuild(QStringLiteral("엑셀 내보내기"));
+  ExportToExcelFile(*spList, QStringLiteral("Sheet1"));
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

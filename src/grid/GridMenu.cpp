@@ -1,5 +1,7 @@
 #include "grid/GridMenu.h"
 
+#include "grid/FrmFindInSpread.h"
+
 #include "grid/FrmSprRPTCol.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
@@ -15,7 +17,8 @@
 
 namespace {
 
-FindInSpreadHandler g_findHandler = nullptr;
+// The find dialog unless a test put something else in its place.
+FindInSpreadHandler g_findHandler = &ShowFindInSpread;
 
 constexpr long kSeparatorColor = RgbColor(0, 255, 0);
 constexpr long kPlainColor = RgbColor(255, 255, 255);

@@ -4,8 +4,10 @@
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
 #include "db/modMySQL_Func.h"
+#include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
+#include "grid/modFormIni.h"
 #include "platform/Clock.h"
 
 #include <QComboBox>
@@ -109,6 +111,8 @@ fRSumFill::fRSumFill(QWidget* parent)
   if (spList->RowHeadersShow()) spList->AddCellSpan(0, 0, 1, 2);
   SetColumnWidths({12, 10, 10, 10, 12, 12, 12});
   SetupSum(kColDate, {2, 3, 4, 5, 6, 7});
+  AttachGridServices(*this, *spList, false, spSum);
+  LoadFormLayout(*this);
 }
 
 fRSumUse::fRSumUse(QWidget* parent)
@@ -125,4 +129,6 @@ fRSumUse::fRSumUse(QWidget* parent)
   spList->SetColHidden(5, true);
   SetColumnWidths({12, 15, 15, 15});
   SetupSum(kColDate, {2, 3, 4, 5});
+  AttachGridServices(*this, *spList, false, spSum);
+  LoadFormLayout(*this);
 }

@@ -3,8 +3,10 @@
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
 #include "db/modMySQL_Func.h"
+#include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
+#include "grid/modFormIni.h"
 #include "platform/Prompt.h"
 #include "reports/FollowUpSql.h"
 #include "reports/fRUseList.h"
@@ -61,6 +63,8 @@ fRBalanceCheck::fRBalanceCheck(QWidget* parent)
   MapSumColumns(
       {{kColSumStored, kColStored}, {kColSumHistory, kColHistory}, {kColSumDiff, kColDiff}});
   connect(spList, &SpreadGrid::DblClick, this, [this](int, int row) { OpenLedger(row); });
+  AttachGridServices(*this, *spList, false, spSum);
+  LoadFormLayout(*this);
 }
 
 void fRBalanceCheck::Query() {

@@ -3,8 +3,10 @@
 #include "controls/HCTerm.h"
 #include "controls/WaitCursor.h"
 #include "db/modMySQL_Func.h"
+#include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
+#include "grid/modFormIni.h"
 #include "grid/modSpread60.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
@@ -72,6 +74,8 @@ fRChargeList::fRChargeList(QWidget* parent)
   cmbType->addItems({QStringLiteral("[구분]"), QStringLiteral("충전"), QStringLiteral("보상"),
                      QStringLiteral("기타")});
   cmbType->setCurrentIndex(1);
+  AttachGridServices(*this, *spList, false);
+  LoadFormLayout(*this);
 }
 
 void fRChargeList::Query() {

@@ -5,8 +5,10 @@
 #include "controls/WaitCursor.h"
 #include "customers/fBFill_Save.h"
 #include "db/modMySQL_Func.h"
+#include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
+#include "grid/modFormIni.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "reports/FollowUpSql.h"
@@ -63,6 +65,8 @@ fRLowBalance::fRLowBalance(QWidget* parent)
   spList->SetColHidden(kColCode, true);
   SetColumnWidths({12, 16, 9, 10, 9, 12, 10, 14});
   connect(spList, &SpreadGrid::DblClick, this, [this](int, int row) { Charge(row); });
+  AttachGridServices(*this, *spList, false);
+  LoadFormLayout(*this);
 }
 
 std::vector<fRLowBalance::Row> fRLowBalance::Figures(const QStringList& ids) {

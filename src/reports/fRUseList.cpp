@@ -4,8 +4,11 @@
 #include "controls/WaitCursor.h"
 #include "customers/modCustomer.h"
 #include "db/modMySQL_Func.h"
+#include "grid/ExcelExport.h"
+#include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
+#include "grid/modFormIni.h"
 #include "platform/Clock.h"
 #include "reports/ReportSql.h"
 
@@ -52,6 +55,8 @@ fRUseList::fRUseList(QWidget* parent)
   const QDate today = clock_::LocalNow().date();
   htDate->SetText1(today.addDays(-7).toString(Qt::ISODate));
   htDate->SetText2(today.toString(Qt::ISODate));
+  AttachGridServices(*this, *spList, false, spSum);
+  LoadFormLayout(*this);
 }
 
 void fRUseList::SetFormMode(const QString& sCid) {
@@ -127,4 +132,4 @@ void fRUseList::Query() {
 
 void fRUseList::Print() { NotInThisBuild(QStringLiteral("인쇄")); }
 
-void fRUseList::Export() { NotInThisBuild(QStringLiteral("엑셀 내보내기")); }
+void fRUseList::Export() { ExportToExcelFile(*spList, QStringLiteral("Sheet1")); }

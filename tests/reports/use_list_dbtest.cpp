@@ -1,8 +1,10 @@
 // The usage ledger with a real window against the private server. Expected values are worked
 // out by hand from the rows each test inserts.
 #include "reports/ReportTestSupport.h"
+#include "platform/Process.h"
 #include "reports/fRUseList.h"
 
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
 
@@ -187,6 +189,23 @@ TEST_F(UseListTest, DemoCustomersTotalTheirStoredBalance) {
         QStringLiteral("SELECT restcnt FROM sms_sk.smsuser WHERE userid = '%1'").arg(id));
     EXPECT_EQ(w->spSum->Value(4, 1), balance);
   }
+}
+
+TEST_F(UseListTest, ExportButtonWritesTheLedgerAndOpensIt) {
+  InsertHistory();
+  QStringList opened;
+  process::SetOpenWithDefaultAppOverride([&opened](const QString& file) {
+    opened << file;
+    return true;
+  });
+  auto w = Open(QStringLiteral("cust"));
+  m_prompt.AnswerNext(MsgResult::Yes);
+  QTest::mouseClick(w->btnExcel, Qt::LeftButton);
+  process::SetOpenWithDefaultAppOverride(nullptr);
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_TRUE(opened[0].endsWith(QStringLiteral(".xlsx")));
+  EXPECT_TRUE(opened[0].contains(QStringLiteral("/ExpExcel/Exp")));
+  EXPECT_GT(QFileInfo(opened[0]).size(), 0);
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #   dbserver.sh socket DIR       path of its unix socket
 #   dbserver.sh free-port [FROM] first port >= FROM (default 33306) that nothing listens on
 #
+# SENDORA_DB_EXTRA_ARGS adds server options (the replication test starts a primary with a binary
+# log and a replica this way); later options win over the defaults above them.
+#
 # DIR holds data/, mysqld.sock, mysqld.pid, error.log and port (the port it was last started on).
 # When DIR is so deep that the socket path would not fit a unix socket address, the socket goes
 # to /tmp under a name derived from DIR; ask "socket DIR" rather than assuming DIR/mysqld.sock.
@@ -119,6 +122,7 @@ cmd_start() {
     --innodb-buffer-pool-size=256M --innodb-log-file-size=64M \
     --innodb-flush-log-at-trx-commit=2 --innodb-doublewrite=0 \
     --performance-schema=OFF --skip-log-bin --max-connections=100 \
+    ${SENDORA_DB_EXTRA_ARGS:-} \
     </dev/null >/dev/null 2>&1 &
   local child=$!
 

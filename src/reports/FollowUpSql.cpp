@@ -55,10 +55,10 @@ QString RecentUseSql(int table, const QStringList& userids, const QDate& from, c
   const SendingTable& t = kSending[table];
   return QStringLiteral("SELECT %1 AS userid, COUNT(*) AS cnt FROM %2 WHERE %1 IN ")
              .arg(QLatin1String(t.id), QLatin1String(t.table)) +
-         InList(userids) +
-         QStringLiteral(" AND %1 BETWEEN '%2000000' AND '%3235959' GROUP BY %4")
-             .arg(QLatin1String(t.time), from.toString(QStringLiteral("yyyyMMdd")),
-                  to.toString(QStringLiteral("yyyyMMdd")), QLatin1String(t.id));
+         InList(userids) + QStringLiteral(" AND ") + QLatin1String(t.time) +
+         QStringLiteral(" BETWEEN '") + from.toString(QStringLiteral("yyyyMMdd")) +
+         QStringLiteral("000000' AND '") + to.toString(QStringLiteral("yyyyMMdd")) +
+         QStringLiteral("235959' GROUP BY ") + QLatin1String(t.id);
 }
 
 QString LastChargeSql(const QStringList& userids) {

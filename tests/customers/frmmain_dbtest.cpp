@@ -96,9 +96,12 @@ TEST_F(FrmMainTest, ButtonsFollowTheLoginId) {
     auto w = Open(QLatin1String(c.staff));
     EXPECT_EQ(w->btnSumFill->isVisible(), c.summaries);
     EXPECT_EQ(w->btnSumUse->isVisible(), c.summaries);
+    EXPECT_EQ(w->btnBalanceCheck->isVisible(), c.summaries);
+    EXPECT_TRUE(w->btnLowBalance->isVisible());
     EXPECT_EQ(w->btnChargeList->isEnabled(), c.chargeList);
     // No button lies over the search box.
-    for (QPushButton* b : {w->btnSumFill, w->btnSumUse, w->btnQuery})
+    for (QPushButton* b :
+         {w->btnSumFill, w->btnSumUse, w->btnQuery, w->btnLowBalance, w->btnBalanceCheck})
       if (b->isVisible())
         EXPECT_GT(b->x(), w->htField0->geometry().right()) << b->objectName().toStdString();
     EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral("  *직원")));

@@ -2,6 +2,8 @@
 // Process-wide state of the program, in one place. Lower layers read it only through the
 // accessors at the end of this file.
 
+#include "app/json.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -23,6 +25,7 @@ struct AppState {
   QString smsDbHost;
   int smsDbPort = 3306;
   QString serverListCheckerUrl;
+  JsonValue serverList;  // the server list file as last loaded; nothing until then
   bool developmentMode = false;
   std::int16_t osTypeCode = 0;
   bool stylingEnabled = false;  // set just before the login

@@ -19,7 +19,12 @@ struct LoggedInStaff {
 struct AppState {
   QString appTitle;             // also the settings application name
   QString companySettingsName;  // settings shared by all of the company's programs
-  QString updateServerHost;
+  QString updateServerHost;     // empty: this installation has no update server
+  QString updateScheme = QStringLiteral("http");
+  QString updatePublicKey;    // hex Ed25519 key; when set, downloads must carry its signature
+  QString updateBaseAddress;  // kept once the update check has built it
+  // This program's own file version; its last part is the revision the update check compares.
+  QString fileVersion = QStringLiteral(SENDORA_FILE_VERSION);
   QString inHouseDbHost;
   int inHouseDbPort = 3306;
   QString smsDbHost;

@@ -1,14 +1,26 @@
 #pragma once
-// Starting other programs and opening documents, without waiting for them.
+// Starting other programs and opening documents.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 namespace process {
 
-bool StartDetached(const QString& program, const QStringList& arguments);
-// The shell's "Open" of a file or address.
+// Starts without waiting; an empty working folder keeps the caller's.
+bool StartDetached(const QString& program, const QStringList& arguments,
+                   const QString& workingDirectory = QString());
+// The shell's "Open" of a file, folder or address.
 bool ShellOpen(const QString& target);
+// Tests replace the shell's "Open" to see what would be opened (nullptr restores it).
+void SetShellOpenOverride(bool (*open)(const QString& target));
+// Starts the program and waits, without a limit, until it has ended. Its exit code, or -1 when it
+// could not be started or crashed.
+int RunAndWait(const QString& program, const QStringList& arguments,
+               const QString& workingDirectory);
+// What the program writes to its standard output before it ends; empty when it cannot be
+// started or takes longer than timeoutMs (it is then killed).
+QByteArray ReadOutput(const QString& program, const QStringList& arguments, int timeoutMs);
 
 }  // namespace process
 

@@ -128,7 +128,7 @@ Port=$port
 Host=127.0.0.1
 Port=$port
 [Update]
-Host=127.0.0.1
+Host=
 [ServerList]
 CheckerUrl=
 [Database]

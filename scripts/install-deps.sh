@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev            # Qt Widgets, PrintSupport, Network and Test (Qt6Test comes with it)
   libmariadb-dev          # the client library the program talks through
+  libsodium-dev           # signatures of downloaded programs
   mariadb-server mariadb-client   # the private server of the demo and the tests
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
   libgtest-dev googletest

@@ -2,6 +2,8 @@
 // Process-wide state of the program, in one place. Lower layers read it only through the
 // accessors at the end of this file.
 
+#include "app/json.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -17,7 +19,12 @@ struct LoggedInStaff {
 struct AppState {
   QString appTitle;             // also the settings application name
   QString companySettingsName;  // settings shared by all of the company's programs
-  QString updateServerHost;
+  QString updateServerHost;     // empty: this installation has no update server
+  QString updateScheme = QStringLiteral("http");
+  QString updatePublicKey;    // hex Ed25519 key; when set, downloads must carry its signature
+  QString updateBaseAddress;  // kept once the update check has built it
+  // This program's own file version; its last part is the revision the update check compares.
+  QString fileVersion = QStringLiteral(SENDORA_FILE_VERSION);
   QString inHouseDbHost;
   int inHouseDbPort = 3306;
   QString smsDbHost;
@@ -25,6 +32,7 @@ struct AppState {
   QString serverListCheckerUrl;
   QString reportDbHost;  // empty: reports read the SMS database
   int reportDbPort = 3306;
+  JsonValue serverList;  // the server list file as last loaded; nothing until then
   bool developmentMode = false;
   std::int16_t osTypeCode = 0;
   bool stylingEnabled = false;  // set just before the login

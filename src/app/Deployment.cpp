@@ -25,6 +25,9 @@ Deployment LoadDeployment(const QString& appFolder) {
   d.inHouseDbHost = Read(file, "InHouseDb", "Host", d.inHouseDbHost);
   d.inHouseDbPort = ReadPort(file, "InHouseDb", d.inHouseDbPort);
   d.updateServerHost = Read(file, "Update", "Host", d.updateServerHost);
+  const QString scheme = Read(file, "Update", "Scheme", d.updateScheme).toLower();
+  d.updateScheme = scheme == QLatin1String("https") ? scheme : d.updateScheme;
+  d.updatePublicKey = Read(file, "Update", "PublicKey", d.updatePublicKey);
   d.serverListCheckerUrl = Read(file, "ServerList", "CheckerUrl", d.serverListCheckerUrl);
   d.reportDbHost = Read(file, "ReportDb", "Host", QString());
   d.reportDbPort = ReadPort(file, "ReportDb", d.reportDbPort);

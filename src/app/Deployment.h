@@ -9,7 +9,10 @@ struct Deployment {
   int smsDbPort = 3306;
   QString inHouseDbHost = QStringLiteral("127.0.0.1");
   int inHouseDbPort = 3306;
-  QString updateServerHost = QStringLiteral("127.0.0.1");
+  // No built-in update server: without one (here or in the server list) there is no update check.
+  QString updateServerHost;
+  QString updateScheme = QStringLiteral("http");  // "http" or "https"
+  QString updatePublicKey;
   QString serverListCheckerUrl;
   // A read replica of the SMS database for the report windows; empty: they read the SMS database.
   QString reportDbHost;

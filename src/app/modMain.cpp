@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Deployment.h"
 #include "app/Hoverlet.h"
+#include "app/StartupNetwork.h"
 #include "app/modWinver.h"
 #include "customers/FrmMain.h"
 #include "db/modMySQL_Func.h"
@@ -43,16 +44,11 @@ int Main() {
     return 0;
   }
 
-  const Deployment deployment = LoadDeployment(paths::AppFolder());
-  app.updateServerHost = deployment.updateServerHost;
-  app.inHouseDbHost = deployment.inHouseDbHost;
-  app.inHouseDbPort = deployment.inHouseDbPort;
-  app.smsDbHost = deployment.smsDbHost;
-  app.smsDbPort = deployment.smsDbPort;
-  DBSetCompression(deployment.databaseCompression);
-  app.serverListCheckerUrl = deployment.serverListCheckerUrl;
-  app.reportDbHost = deployment.reportDbHost;
-  app.reportDbPort = deployment.reportDbPort;
+  ApplyDeployment(LoadDeployment(paths::AppFolder()));
+  RunStartupNetworkSteps();
+  // The update check hands over to the file-replacement program by ending here.
+  int code = 0;
+  if (process::EndRequested(&code)) return code;
 
   IsRunningInIDE(QStringLiteral("Sendora_MySQL"));
 
@@ -71,7 +67,6 @@ int Main() {
     loggedIn = login.LoginSucceeded;
   }
   // Cancel and an unregistered computer end the process from inside the dialog.
-  int code = 0;
   if (process::EndRequested(&code)) return code;
   if (!loggedIn) {
     DestroyApp();

@@ -7,11 +7,17 @@
 
 namespace process {
 
-bool StartDetached(const QString& program, const QStringList& arguments) {
-  return QProcess::startDetached(program, arguments);
+namespace {
+bool (*g_shellOpenOverride)(const QString&) = nullptr;
+}  // namespace
+
+bool StartDetached(const QString& program, const QStringList& arguments,
+                   const QString& workingDirectory) {
+  return QProcess::startDetached(program, arguments, workingDirectory);
 }
 
 bool ShellOpen(const QString& target) {
+  if (g_shellOpenOverride) return g_shellOpenOverride(target);
   const QUrl url = QUrl::fromUserInput(target);
   return QDesktopServices::openUrl(url);
 }
@@ -31,6 +37,32 @@ bool OpenWithDefaultApp(const QString& file) {
 
 void SetOpenWithDefaultAppOverride(std::function<bool(const QString&)> open) {
   OpenOverride() = std::move(open);
+}
+
+void SetShellOpenOverride(bool (*open)(const QString&)) { g_shellOpenOverride = open; }
+
+int RunAndWait(const QString& program, const QStringList& arguments,
+               const QString& workingDirectory) {
+  QProcess p;
+  p.setWorkingDirectory(workingDirectory);
+  p.setProcessChannelMode(QProcess::ForwardedChannels);
+  p.start(program, arguments);
+  if (!p.waitForStarted(-1) || !p.waitForFinished(-1)) return -1;
+  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QByteArray ReadOutput(const QString& program, const QStringList& arguments, int timeoutMs) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::SeparateChannels);
+  p.setStandardInputFile(QProcess::nullDevice());
+  p.start(program, arguments);
+  if (!p.waitForStarted(timeoutMs)) return QByteArray();
+  if (!p.waitForFinished(timeoutMs)) {
+    p.kill();
+    p.waitForFinished(1000);
+    return QByteArray();
+  }
+  return p.readAllStandardOutput();
 }
 
 }  // namespace process

@@ -1,6 +1,7 @@
 #pragma once
-// Starting other programs and opening documents, without waiting for them.
+// Starting other programs and opening documents.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -8,13 +9,24 @@
 
 namespace process {
 
-bool StartDetached(const QString& program, const QStringList& arguments);
-// The shell's "Open" of a file or address.
+// Starts without waiting; an empty working folder keeps the caller's.
+bool StartDetached(const QString& program, const QStringList& arguments,
+                   const QString& workingDirectory = QString());
+// The shell's "Open" of a file, folder or address.
 bool ShellOpen(const QString& target);
 // Opens a local file with the program the desktop associates with it (a written spreadsheet,
 // say). Tests replace it so that nothing is opened; nullptr restores the desktop.
 bool OpenWithDefaultApp(const QString& file);
 void SetOpenWithDefaultAppOverride(std::function<bool(const QString& file)> open);
+// Tests replace the shell's "Open" to see what would be opened (nullptr restores it).
+void SetShellOpenOverride(bool (*open)(const QString& target));
+// Starts the program and waits, without a limit, until it has ended. Its exit code, or -1 when it
+// could not be started or crashed.
+int RunAndWait(const QString& program, const QStringList& arguments,
+               const QString& workingDirectory);
+// What the program writes to its standard output before it ends; empty when it cannot be
+// started or takes longer than timeoutMs (it is then killed).
+QByteArray ReadOutput(const QString& program, const QStringList& arguments, int timeoutMs);
 
 }  // namespace process
 

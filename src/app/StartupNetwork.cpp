@@ -1,0 +1,42 @@
+#include "app/StartupNetwork.h"
+
+#include "app/AppState.h"
+#include "app/modAutoUpdateV1_Launcher.h"
+#include "app/modServerAddressUtil.h"
+#include "db/modMySQL_Func.h"
+
+const QString kUpdateServerEntry = QStringLiteral("자동업데이트_런처");
+const QString kInHouseDbEntry = QStringLiteral("사내메신저DB서버");
+
+void ApplyDeployment(const Deployment& deployment) {
+  AppState& app = App();
+  app.updateServerHost = deployment.updateServerHost;
+  app.updateScheme = deployment.updateScheme;
+  app.updatePublicKey = deployment.updatePublicKey;
+  app.inHouseDbHost = deployment.inHouseDbHost;
+  app.inHouseDbPort = deployment.inHouseDbPort;
+  app.smsDbHost = deployment.smsDbHost;
+  app.smsDbPort = deployment.smsDbPort;
+  DBSetCompression(deployment.databaseCompression);
+  app.serverListCheckerUrl = deployment.serverListCheckerUrl;
+  app.reportDbHost = deployment.reportDbHost;
+  app.reportDbPort = deployment.reportDbPort;
+}
+
+void ApplyServerListHosts() {
+  AppState& app = App();
+  const QString update = GetServerHost(kUpdateServerEntry);
+  if (!update.isEmpty()) app.updateServerHost = update;
+  const QString inHouse = GetServerHost(kInHouseDbEntry);
+  if (!inHouse.isEmpty()) app.inHouseDbHost = inHouse;
+}
+
+void RunStartupNetworkSteps() {
+  UpdateServerAddressFile(QString());
+  LoadServerAddressFile();
+  ApplyServerListHosts();
+  // An installation without an update server starts without asking one.
+  if (App().updateServerHost.isEmpty()) return;
+  bool skipSelfUpdate = false;
+  RunAutoUpdate(skipSelfUpdate);
+}

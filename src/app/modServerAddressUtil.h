@@ -1,0 +1,28 @@
+#pragma once
+// The server list: "server_address_setting.json" in the application folder, refreshed from the
+// checker service at start-up and looked up by entry name. Failures are silent: the built-in
+// hosts stay.
+
+#include <QString>
+
+// The checker GET gives up after this long without an answer.
+inline constexpr int kCheckerTimeoutMs = 4000;
+
+QString ServerAddressFilePath();
+// The checker address with the list's version and the user appended as they are.
+QString ServerListCheckerAddress(const QString& checkerUrl, const QString& ver,
+                                 const QString& user);
+// Asks the checker (CheckerUrl of the deployment; empty: no request) and rewrites the file when
+// it answers with success. True when it answered with status 200.
+bool UpdateServerAddressFile(const QString& user);
+// Replaces the in-memory list with the file's content when the file exists.
+void LoadServerAddressFile();
+// The host of the first entry of "servers" named exactly name; empty when there is none.
+QString GetServerHost(const QString& name);
+
+bool FileExists(const QString& path);
+// The whole file as UTF-8 (a leading byte-order mark is accepted); empty after the read-error box.
+QString ReadUTF8(const QString& path);
+// Writes the byte-order mark and the text; the old file is replaced only once the new one is
+// complete. False after the write-error box.
+bool WriteUTF8(const QString& path, const QString& text);

@@ -1,0 +1,44 @@
+// The update keys of the deployment settings file.
+#include "app/Deployment.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+struct UpdateKeysCase {
+  const char* name;
+  QByteArray ini;  // empty: no file
+  QString host, scheme, key;
+};
+
+TEST(Deployment, UpdateKeys) {
+  const UpdateKeysCase cases[] = {
+      {"no_file", {}, {}, QStringLiteral("http"), {}},
+      {"empty_host", "[Update]\r\nHost=\r\n", {}, QStringLiteral("http"), {}},
+      {"https_any_case", "[update]\r\nhost=upd.example:8443\r\nScheme=HTTPS\r\nPublicKey=ab12\r\n",
+       QStringLiteral("upd.example:8443"), QStringLiteral("https"), QStringLiteral("ab12")},
+      {"unknown_scheme_is_http",
+       "[Update]\r\nHost=h\r\nScheme=ftp\r\n",
+       QStringLiteral("h"),
+       QStringLiteral("http"),
+       {}},
+  };
+  for (const UpdateKeysCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir dir;
+    if (!c.ini.isEmpty()) {
+      QFile f(dir.path() + QStringLiteral("/sendora.ini"));
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(c.ini);
+    }
+    const Deployment d = LoadDeployment(dir.path());
+    EXPECT_EQ(d.updateServerHost, c.host);
+    EXPECT_EQ(d.updateScheme, c.scheme);
+    EXPECT_EQ(d.updatePublicKey, c.key);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// Steps 3 to 6 of start-up together: the hosts the server list names replace the built-in ones,
+// and neither a missing nor a silent server holds start-up beyond the timeouts.
+#include "app/AppState.h"
+#include "app/StartupNetwork.h"
+#include "app/UpdateTransfer.h"
+#include "app/modServerAddressUtil.h"
+#include "platform/AppPaths.h"
+#include "platform/Process.h"
+#include "support/HttpTestServer.h"
+#include "support/ScriptedPrompt.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kChecker = QStringLiteral("/serverinfo/server-address-checker.php");
+
+class StartupNetworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    paths::SetAppFolder(m_dir.path());
+    App().serverList = JsonValue();
+    Deployment d;
+    d.inHouseDbHost = QStringLiteral("10.0.0.1");
+    ApplyDeployment(d);
+  }
+  void TearDown() override { ApplyDeployment(Deployment()); }
+
+  QTemporaryDir m_dir;
+  HttpTestServer m_server;
+  ScriptedPrompt m_prompt;
+};
+
+TEST_F(StartupNetworkTest, NothingConfiguredAsksNobodyAndSaysNothing) {
+  QElapsedTimer t;
+  t.start();
+  RunStartupNetworkSteps();
+  EXPECT_LT(t.elapsed(), 1000);
+  EXPECT_TRUE(App().updateServerHost.isEmpty());
+  EXPECT_EQ(App().inHouseDbHost, QStringLiteral("10.0.0.1"));
+  EXPECT_TRUE(m_prompt.Records().empty());
+  EXPECT_FALSE(process::EndRequested());
+}
+
+TEST_F(StartupNetworkTest, ServerListHostsReplaceTheBuiltInOnes) {
+  struct Case {
+    const char* name;
+    QByteArray servers;
+    QString inHouse;
+  };
+  const Case cases[] = {
+      {"named", "{\"name\": \"사내메신저DB서버\", \"host\": \"192.0.2.7\"}",
+       QStringLiteral("192.0.2.7")},
+      {"empty_host_keeps_default", "{\"name\": \"사내메신저DB서버\", \"host\": \"\"}",
+       QStringLiteral("10.0.0.1")},
+      {"other_spelling", "{\"name\": \"사내메신저DB 서버\", \"host\": \"192.0.2.7\"}",
+       QStringLiteral("10.0.0.1")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    App().inHouseDbHost = QStringLiteral("10.0.0.1");
+    App().serverListCheckerUrl = m_server.Url(kChecker);
+    m_server.Set(kChecker,
+                 "{\"success\": true, \"data\": {\"ver\": 2, \"servers\": [" + c.servers + "]}}");
+    RunStartupNetworkSteps();
+    EXPECT_EQ(App().inHouseDbHost, c.inHouse);
+    EXPECT_TRUE(App().updateServerHost.isEmpty());
+  }
+  EXPECT_TRUE(m_prompt.Records().empty());
+}
+
+TEST_F(StartupNetworkTest, SilentServersCostNoMoreThanTheirTimeouts) {
+  // The checker names the update server; both accept the connection and never answer.
+  HttpTestServer silent;
+  silent.Set(kChecker, HttpTestServer::Reply{200, {}, true});
+  silent.Set(QStringLiteral("/download/자동업데이트_v1/VerProbeV1_lastver.txt"),
+             HttpTestServer::Reply{200, {}, true});
+  App().serverListCheckerUrl = silent.Url(kChecker);
+  ASSERT_TRUE(
+      WriteUTF8(ServerAddressFilePath(),
+                QStringLiteral("{\"ver\": 1, \"servers\": [{\"name\": \"자동업데이트_런처\", "
+                               "\"host\": \"") +
+                    silent.HostPort() + QStringLiteral("\"}]}")));
+  QElapsedTimer t;
+  t.start();
+  RunStartupNetworkSteps();
+  EXPECT_LT(t.elapsed(), kCheckerTimeoutMs + update::kReadTimeoutMs + 3000);
+  EXPECT_EQ(App().updateServerHost, silent.HostPort());
+  EXPECT_EQ(silent.Paths().size(), 2);
+  // The update check could not read the version information: the message, then start-up goes on.
+  EXPECT_EQ(m_prompt.MessageTexts(),
+            QStringList{QStringLiteral("VerProbeV1의 최신버전 정보를 읽어올 수 없습니다!")});
+  EXPECT_FALSE(process::EndRequested());
+}
+
+}  // namespace

@@ -9,6 +9,7 @@ PACKAGES=(
   libmariadb-dev          # the client library the program talks through
   mariadb-server mariadb-client   # the private server of the demo and the tests
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
+  poppler-utils           # pdftotext and pdfinfo: the print tests read their PDFs back
   libgtest-dev googletest
   libxlsxwriter-dev       # spreadsheet export
   xvfb xauth imagemagick  # a virtual screen and screenshots, to look at windows without a display

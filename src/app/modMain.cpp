@@ -86,6 +86,7 @@ int Main() {
 bool InitApp() {
   AppState& app = App();
   app.osTypeCode = GetOSTypeCode();
+  CreatePrintPreview(app.appTitle);
   return DBInit(app.smsDbHost, QLatin1String(kSmsUser), QLatin1String(kSmsPassword),
                 QLatin1String(kSmsDatabase), QString(), -1, QStringLiteral("euckr"), app.smsDbPort);
 }
@@ -93,6 +94,7 @@ bool InitApp() {
 void DestroyApp() {
   try {
     DBClose_MYSQL();
+    ReleasePrintPreview();
   } catch (const std::exception& e) {
     MsgError(0, QString::fromLocal8Bit(e.what()), QStringLiteral("DestroyApp"),
              QStringLiteral("modMain"));

@@ -52,6 +52,7 @@ void SheetPrinter::Paginate(const QPaintDevice& device, const QPageLayout& layou
   m_unit = device.logicalDpiY() / 72.0;
   m_fonts.clear();
   m_cellFonts.clear();
+  m_metrics.clear();
   m_area = layout.paintRect(QPageLayout::Point).size();
   m_headerH = DocHeight(m_header);
   m_footerH = DocHeight(m_footer);
@@ -119,6 +120,22 @@ std::pair<int, int> SheetPrinter::PageOrigin(int page) const {
   return {m_rows[size_t(rb.first)], m_cols[size_t(cb.first)]};
 }
 
+void SheetPrinter::ForEachCell(
+    int page, const std::function<void(int col, int row, const QRectF&)>& visit) const {
+  if (page < 1 || page > PageCount() || m_rows.empty() || m_cols.empty()) return;
+  const size_t n = m_rowBands.size();
+  const Band rb = m_rowBands[size_t(page - 1) % n];
+  const Band cb = m_colBands[size_t(page - 1) / n];
+  const double s = m_scale, x0 = m_rowHeadW * s, y0 = m_headerH + m_headH * s;
+  const double bx = m_colX[size_t(cb.first)], by = m_rowY[size_t(rb.first)];
+  for (int i = rb.first; i <= rb.last; ++i)
+    for (int j = cb.first; j <= cb.last; ++j)
+      visit(m_cols[size_t(j)], m_rows[size_t(i)],
+            QRectF(x0 + (m_colX[size_t(j)] - bx) * s, y0 + (m_rowY[size_t(i)] - by) * s,
+                   (m_colX[size_t(j) + 1] - m_colX[size_t(j)]) * s,
+                   (m_rowY[size_t(i) + 1] - m_rowY[size_t(i)]) * s));
+}
+
 bool SheetPrinter::Print(QPagedPaintDevice& device, int from, int to) {
   const QPageLayout layout = Layout();
   if (!(device.pageLayout() == layout)) device.setPageLayout(layout);
@@ -158,6 +175,8 @@ const QFont& SheetPrinter::RunFont(const hf::Font& f) const {
 }
 
 const QFont& SheetPrinter::CellFont(double points, bool bold) const {
+  // No size of its own: the grid's font.
+  if (points <= 0) points = m_grid.font().pointSizeF() > 0 ? m_grid.font().pointSizeF() : 9;
   const std::pair<int, bool> key{int(std::lround(points * 100)), bold};
   auto it = m_cellFonts.find(key);
   if (it == m_cellFonts.end()) {
@@ -166,6 +185,16 @@ const QFont& SheetPrinter::CellFont(double points, bool bold) const {
     font.setPointSizeF(std::max(1.0, points * m_scale / kScreenPxToPt));
     font.setBold(bold);
     it = m_cellFonts.emplace(key, font).first;
+  }
+  return it->second;
+}
+
+const SheetPrinter::Metrics& SheetPrinter::MetricsOf(const QFont& font) const {
+  auto it = m_metrics.find(&font);
+  if (it == m_metrics.end()) {
+    const QFontMetricsF fm(font, m_device);
+    // No character is wider than this, Hangul from a fallback font included.
+    it = m_metrics.emplace(&font, Metrics{fm, std::max(fm.maxWidth(), fm.height())}).first;
   }
   return it->second;
 }
@@ -253,20 +282,24 @@ void SheetPrinter::PaintPage(QPainter& p, int page) const {
   const QColor shadowText = Ink(m_grid.ShadowText(), Qt::black);
   auto drawText = [&](const QRectF& r, const QString& text, int align, const QFont& font) {
     if (text.isEmpty()) return;
-    const QFontMetricsF fm(font, m_device);
+    const Metrics& m = MetricsOf(font);
     QString t = text;
     const double room = r.width() - 2 * pad;
-    double w = fm.horizontalAdvance(t);
-    if (w > room) {
-      // Marked with an ellipsis rather than cut silently.
-      t = fm.elidedText(t, Qt::ElideRight, std::max(0.0, room));
-      w = fm.horizontalAdvance(t);
+    double w = 0;
+    // Left-aligned text that cannot be too wide is not measured: shaping is most of the cost.
+    if (align == spread::HAlignRight || align == spread::HAlignCenter ||
+        double(t.size()) * m.widest > room) {
+      w = m.fm.horizontalAdvance(t);
+      if (w > room) {
+        // Marked with an ellipsis rather than cut silently.
+        t = m.fm.elidedText(t, Qt::ElideRight, std::max(0.0, room));
+        w = m.fm.horizontalAdvance(t);
+      }
     }
     const double x = align == spread::HAlignRight    ? r.right() - pad - w
                      : align == spread::HAlignCenter ? r.left() + (r.width() - w) / 2
                                                      : r.left() + pad;
-    const double y = r.top() + (r.height() + fm.ascent() - fm.descent()) / 2;
-    p.drawText(QPointF(x, y), t);
+    p.drawText(QPointF(x, r.top() + (r.height() + m.fm.ascent() - m.fm.descent()) / 2), t);
   };
 
   // Column headers.

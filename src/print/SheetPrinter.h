@@ -11,9 +11,12 @@
 #include "print/PrintSetup.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPageLayout>
+#include <QRectF>
 #include <QSizeF>
 
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -37,6 +40,10 @@ class SheetPrinter {
   // Page's first grid row and column (for tests and the "current page" range).
   std::pair<int, int> PageOrigin(int page) const;
 
+  // Each cell of the page with its rectangle in points from the paint rectangle's origin.
+  void ForEachCell(int page,
+                   const std::function<void(int col, int row, const QRectF&)>& visit) const;
+
   // Prints pages from..to (clamped to the document) on the device; false when nothing could be
   // drawn. Page numbers in the header and footer stay those of the whole document.
   bool Print(QPagedPaintDevice& device, int from = 1, int to = -1);
@@ -51,6 +58,11 @@ class SheetPrinter {
   double LineHeight(const hf::Line& line) const;
   const QFont& RunFont(const hf::Font& f) const;
   const QFont& CellFont(double points, bool bold) const;
+  struct Metrics {
+    QFontMetricsF fm;
+    double widest;
+  };
+  const Metrics& MetricsOf(const QFont& font) const;
   QColor Ink(long ole, QColor fallback) const;
 
   const SpreadGrid& m_grid;
@@ -68,6 +80,7 @@ class SheetPrinter {
   const QPaintDevice* m_device = nullptr;
   mutable std::map<QString, QFont> m_fonts;
   mutable std::map<std::pair<int, bool>, QFont> m_cellFonts;
+  mutable std::map<const QFont*, Metrics> m_metrics;
 };
 
 }  // namespace print

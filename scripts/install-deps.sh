@@ -10,6 +10,7 @@ PACKAGES=(
   libsodium-dev           # signatures of downloaded programs
   mariadb-server mariadb-client   # the private server of the demo and the tests
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
+  poppler-utils           # pdftotext and pdfinfo: the print tests read their PDFs back
   libgtest-dev googletest
   libxlsxwriter-dev       # spreadsheet export
   python3-openpyxl        # the export tests read the written files back with it

@@ -7,6 +7,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
+
+class cFpPreview;
 
 // The staff member signed in at start-up.
 struct LoggedInStaff {
@@ -17,6 +20,9 @@ struct LoggedInStaff {
 };
 
 struct AppState {
+  AppState();
+  ~AppState();
+
   QString appTitle;             // also the settings application name
   QString companySettingsName;  // settings shared by all of the company's programs
   QString updateServerHost;     // empty: this installation has no update server
@@ -39,6 +45,8 @@ struct AppState {
   // The floating-notice helper: 0 not yet looked for, 1 found, 2 missing.
   int hoverletAvailability = 0;
   LoggedInStaff staff;
+  // The print-preview driver, from InitApp to DestroyApp.
+  std::unique_ptr<cFpPreview> printPreview;
 };
 
 AppState& App();
@@ -48,3 +56,8 @@ QString AppTitle();
 const LoggedInStaff& CurrentStaff();
 std::int16_t OSTypeCode();
 bool StylingEnabled();
+// The print-preview driver; null outside InitApp .. DestroyApp.
+cFpPreview* PrintPreview();
+// Start-up makes it and names the application for its settings; shutdown releases it.
+void CreatePrintPreview(const QString& appName);
+void ReleasePrintPreview();

@@ -83,6 +83,7 @@ int Main() {
 bool InitApp() {
   AppState& app = App();
   app.osTypeCode = GetOSTypeCode();
+  CreatePrintPreview(app.appTitle);
   if (!DBInit(app.smsDbHost, QLatin1String(kSmsUser), QLatin1String(kSmsPassword),
               QLatin1String(kSmsDatabase), QString(), -1, QStringLiteral("euckr"), app.smsDbPort))
     return false;
@@ -94,6 +95,7 @@ bool InitApp() {
 void DestroyApp() {
   try {
     DBClose_MYSQL();
+    ReleasePrintPreview();
   } catch (const std::exception& e) {
     MsgError(0, QString::fromLocal8Bit(e.what()), QStringLiteral("DestroyApp"),
              QStringLiteral("modMain"));

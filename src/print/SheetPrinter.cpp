@@ -1,0 +1,390 @@
+#include "print/SheetPrinter.h"
+
+#include "grid/SpreadGrid.h"
+
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace print {
+
+namespace {
+constexpr double kScreenPxToPt = 72.0 / 96.0;  // the grid measures itself at 96 dpi
+constexpr double kCellPad = 2.0;               // points between a cell's edge and its text
+const QColor kDefaultShadow(0xE4, 0xE4, 0xE4);
+
+// Greedy bands over sizes; every band holds at least one item.
+template <typename Band>
+std::vector<Band> MakeBands(const std::vector<double>& edges, double room) {
+  std::vector<Band> bands;
+  const int n = int(edges.size()) - 1;
+  int first = 0;
+  while (first < n) {
+    int last = first;
+    while (last + 1 < n && edges[size_t(last + 2)] - edges[size_t(first)] <= room + 1e-6) ++last;
+    bands.push_back({first, last});
+    first = last + 1;
+  }
+  if (bands.empty()) bands.push_back({0, -1});
+  return bands;
+}
+}  // namespace
+
+SheetPrinter::SheetPrinter(const SpreadGrid& grid, const PageSetup& setup)
+    : m_grid(grid), m_setup(setup) {
+  m_header = hf::Parse(setup.header).doc;
+  m_footer = hf::Parse(setup.footer).doc;
+}
+
+QPageLayout SheetPrinter::Layout() const {
+  const PageSetup& s = m_setup;
+  return QPageLayout(
+      QPageSize(QPageSize::A4),
+      s.orientation == OrientLandscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+      QMarginsF(s.marginLeft, s.marginTop, s.marginRight, s.marginBottom), QPageLayout::Inch);
+}
+
+void SheetPrinter::Paginate(const QPaintDevice& device, const QPageLayout& layout) {
+  m_device = &device;
+  m_unit = device.logicalDpiY() / 72.0;
+  m_fonts.clear();
+  m_cellFonts.clear();
+  m_metrics.clear();
+  m_area = layout.paintRect(QPageLayout::Point).size();
+  m_headerH = DocHeight(m_header);
+  m_footerH = DocHeight(m_footer);
+
+  const auto& opt = m_setup.options;
+  int lastRow = opt[OptDataOnly] ? m_grid.DataRowCnt() : m_grid.MaxRows();
+  int lastCol = opt[OptDataOnly] ? m_grid.DataColCnt() : m_grid.MaxCols();
+  int firstRow = 1, firstCol = 1;
+  if (m_setup.range == Range::Selection && m_setup.block.isValid()) {
+    firstCol = std::max(1, m_setup.block.left());
+    firstRow = std::max(1, m_setup.block.top());
+    lastCol = std::min(lastCol, m_setup.block.right());
+    lastRow = std::min(lastRow, m_setup.block.bottom());
+  }
+  m_rows.clear();
+  m_cols.clear();
+  m_rowY.assign(1, 0.0);
+  m_colX.assign(1, 0.0);
+  double maxRowH = 0, maxColW = 0;
+  for (int r = firstRow; r <= lastRow; ++r) {
+    if (m_grid.RowHidden(r)) continue;
+    const double h = m_grid.RowHeightPixels(r);
+    if (h <= 0) continue;
+    m_rows.push_back(r);
+    m_rowY.push_back(m_rowY.back() + h);
+    maxRowH = std::max(maxRowH, h);
+  }
+  for (int c = firstCol; c <= lastCol; ++c) {
+    if (m_grid.ColHidden(c)) continue;
+    const double w = m_grid.ColWidthPixels(c);
+    if (w <= 0) continue;
+    m_cols.push_back(c);
+    m_colX.push_back(m_colX.back() + w);
+    maxColW = std::max(maxColW, w);
+  }
+  m_headRows.clear();
+  m_headH = 0;
+  if (opt[OptColHeaders]) {
+    for (int k = 1; k <= std::max(1, m_grid.ColHeaderRows()); ++k) {
+      m_headRows.push_back(spread::ColHeaderRow(k));
+      m_headH += m_grid.RowHeightPixels(spread::ColHeaderRow(k));
+    }
+  }
+  m_rowHeadW = opt[OptRowHeaders] ? m_grid.ColWidthPixels(0) : 0;
+
+  const double roomW = std::max(1.0, m_area.width());
+  const double roomH = std::max(1.0, m_area.height() - m_headerH - m_footerH);
+  m_scale = kScreenPxToPt;
+  if (opt[OptFitToPage]) {
+    m_scale = std::min({m_scale, roomW / std::max(1.0, m_rowHeadW + m_colX.back()),
+                        roomH / std::max(1.0, m_headH + m_rowY.back())});
+  } else {
+    m_scale = std::min({m_scale, roomW / std::max(1.0, m_rowHeadW + maxColW),
+                        roomH / std::max(1.0, m_headH + maxRowH)});
+  }
+  m_colBands = MakeBands<Band>(m_colX, roomW / m_scale - m_rowHeadW);
+  m_rowBands = MakeBands<Band>(m_rowY, roomH / m_scale - m_headH);
+}
+
+std::pair<int, int> SheetPrinter::PageOrigin(int page) const {
+  if (page < 1 || page > PageCount() || m_rows.empty() || m_cols.empty()) return {0, 0};
+  const size_t n = m_rowBands.size();
+  const Band& rb = m_rowBands[size_t(page - 1) % n];
+  const Band& cb = m_colBands[size_t(page - 1) / n];
+  return {m_rows[size_t(rb.first)], m_cols[size_t(cb.first)]};
+}
+
+void SheetPrinter::ForEachCell(
+    int page, const std::function<void(int col, int row, const QRectF&)>& visit) const {
+  if (page < 1 || page > PageCount() || m_rows.empty() || m_cols.empty()) return;
+  const size_t n = m_rowBands.size();
+  const Band rb = m_rowBands[size_t(page - 1) % n];
+  const Band cb = m_colBands[size_t(page - 1) / n];
+  const double s = m_scale, x0 = m_rowHeadW * s, y0 = m_headerH + m_headH * s;
+  const double bx = m_colX[size_t(cb.first)], by = m_rowY[size_t(rb.first)];
+  for (int i = rb.first; i <= rb.last; ++i)
+    for (int j = cb.first; j <= cb.last; ++j)
+      visit(m_cols[size_t(j)], m_rows[size_t(i)],
+            QRectF(x0 + (m_colX[size_t(j)] - bx) * s, y0 + (m_rowY[size_t(i)] - by) * s,
+                   (m_colX[size_t(j) + 1] - m_colX[size_t(j)]) * s,
+                   (m_rowY[size_t(i) + 1] - m_rowY[size_t(i)]) * s));
+}
+
+bool SheetPrinter::Print(QPagedPaintDevice& device, int from, int to) {
+  const QPageLayout layout = Layout();
+  if (!(device.pageLayout() == layout)) device.setPageLayout(layout);
+  Paginate(device, device.pageLayout());
+  const int count = PageCount();
+  from = std::max(1, from);
+  to = to < 0 ? count : std::min(to, count);
+  QPainter painter;
+  if (!painter.begin(&device)) return false;
+  for (int page = from; page <= to; ++page) {
+    if (page > from) device.newPage();
+    PaintPage(painter, page);
+  }
+  painter.end();
+  return from <= to;
+}
+
+const QFont& SheetPrinter::RunFont(const hf::Font& f) const {
+  const QString key = QStringLiteral("%1|%2|%3%4%5%6")
+                          .arg(f.name)
+                          .arg(f.size)
+                          .arg(f.bold)
+                          .arg(f.italic)
+                          .arg(f.underline)
+                          .arg(f.strike);
+  auto it = m_fonts.find(key);
+  if (it == m_fonts.end()) {
+    QFont font(f.name);
+    font.setPointSizeF(f.size);
+    font.setBold(f.bold);
+    font.setItalic(f.italic);
+    font.setUnderline(f.underline);
+    font.setStrikeOut(f.strike);
+    it = m_fonts.emplace(key, font).first;
+  }
+  return it->second;
+}
+
+const QFont& SheetPrinter::CellFont(double points, bool bold) const {
+  // No size of its own: the grid's font.
+  if (points <= 0) points = m_grid.font().pointSizeF() > 0 ? m_grid.font().pointSizeF() : 9;
+  const std::pair<int, bool> key{int(std::lround(points * 100)), bold};
+  auto it = m_cellFonts.find(key);
+  if (it == m_cellFonts.end()) {
+    QFont font(m_grid.font().family());
+    // Type shrinks with the sheet when it is scaled down to fit.
+    font.setPointSizeF(std::max(1.0, points * m_scale / kScreenPxToPt));
+    font.setBold(bold);
+    it = m_cellFonts.emplace(key, font).first;
+  }
+  return it->second;
+}
+
+const SheetPrinter::Metrics& SheetPrinter::MetricsOf(const QFont& font) const {
+  auto it = m_metrics.find(&font);
+  if (it == m_metrics.end()) {
+    const QFontMetricsF fm(font, m_device);
+    // No character is wider than this, Hangul from a fallback font included.
+    it = m_metrics.emplace(&font, Metrics{fm, std::max(fm.maxWidth(), fm.height())}).first;
+  }
+  return it->second;
+}
+
+double SheetPrinter::LineHeight(const hf::Line& line) const {
+  double h = 0;
+  for (const auto& part : line.parts)
+    for (const hf::Run& run : part)
+      h = std::max(h, QFontMetricsF(RunFont(run.font), m_device).lineSpacing());
+  if (h <= 0) h = QFontMetricsF(RunFont(line.font), m_device).lineSpacing();
+  return h / m_unit;
+}
+
+double SheetPrinter::DocHeight(const hf::Document& doc) const {
+  double h = 0;
+  for (const hf::Line& line : doc.lines) h += LineHeight(line);
+  return h;
+}
+
+QColor SheetPrinter::Ink(long ole, QColor fallback) const {
+  QColor c = ole < 0 ? fallback : OleToQColor(ole);
+  if (!m_setup.options[OptColor]) {
+    const int g = qGray(c.rgb());
+    c = QColor(g, g, g);
+  }
+  return c;
+}
+
+void SheetPrinter::PaintHeaderFooter(QPainter& p, const hf::Document& doc, double top,
+                                     int page) const {
+  const double u = m_unit;
+  const QString pageText = QString::number(page), countText = QString::number(PageCount());
+  double y = top;
+  for (const hf::Line& line : doc.lines) {
+    const double h = LineHeight(line);
+    for (int z = 0; z < 3; ++z) {
+      const auto& runs = line.parts[size_t(z)];
+      if (runs.empty()) continue;
+      std::vector<QString> texts;
+      double width = 0, ascent = 0;
+      for (const hf::Run& run : runs) {
+        QString t = run.text;
+        t.replace(hf::kPageCountMark, countText);
+        t.replace(hf::kPageMark, pageText);
+        const QFontMetricsF fm(RunFont(run.font), m_device);
+        width += fm.horizontalAdvance(t) / u;
+        ascent = std::max(ascent, fm.ascent() / u);
+        texts.push_back(std::move(t));
+      }
+      double x = z == hf::Left     ? 0
+                 : z == hf::Center ? (m_area.width() - width) / 2
+                                   : m_area.width() - width;
+      for (size_t i = 0; i < runs.size(); ++i) {
+        p.setFont(RunFont(runs[i].font));
+        p.drawText(QPointF(x * u, (y + ascent) * u), texts[i]);
+        x += QFontMetricsF(RunFont(runs[i].font), m_device).horizontalAdvance(texts[i]) / u;
+      }
+    }
+    y += h;
+  }
+}
+
+void SheetPrinter::PaintPage(QPainter& p, int page) const {
+  const double u = m_unit;
+  p.setPen(Qt::black);
+  PaintHeaderFooter(p, m_header, 0, page);
+  PaintHeaderFooter(p, m_footer, m_area.height() - m_footerH, page);
+  if (m_rows.empty() || m_cols.empty()) return;
+
+  const auto& opt = m_setup.options;
+  const size_t n = m_rowBands.size();
+  const Band rb = m_rowBands[size_t(page - 1) % n];
+  const Band cb = m_colBands[size_t(page - 1) / n];
+  const double s = m_scale;
+  // Sheet pixels of this page to device pixels.
+  const double x0 = 0, y0 = m_headerH;
+  const double cellX0 = x0 + m_rowHeadW * s, cellY0 = y0 + m_headH * s;
+  const double bx = m_colX[size_t(cb.first)], by = m_rowY[size_t(rb.first)];
+  auto colLeft = [&](int i) { return (cellX0 + (m_colX[size_t(i)] - bx) * s) * u; };
+  auto rowTop = [&](int i) { return (cellY0 + (m_rowY[size_t(i)] - by) * s) * u; };
+  const double right = colLeft(cb.last + 1), bottom = rowTop(rb.last + 1);
+  const double pad = kCellPad * u;
+
+  const QColor shadow = opt[OptShadows] ? Ink(m_grid.ShadowColor(), kDefaultShadow) : Qt::white;
+  const QColor shadowText = Ink(m_grid.ShadowText(), Qt::black);
+  auto drawText = [&](const QRectF& r, const QString& text, int align, const QFont& font) {
+    if (text.isEmpty()) return;
+    const Metrics& m = MetricsOf(font);
+    QString t = text;
+    const double room = r.width() - 2 * pad;
+    double w = 0;
+    // Left-aligned text that cannot be too wide is not measured: shaping is most of the cost.
+    if (align == spread::HAlignRight || align == spread::HAlignCenter ||
+        double(t.size()) * m.widest > room) {
+      w = m.fm.horizontalAdvance(t);
+      if (w > room) {
+        // Marked with an ellipsis rather than cut silently.
+        t = m.fm.elidedText(t, Qt::ElideRight, std::max(0.0, room));
+        w = m.fm.horizontalAdvance(t);
+      }
+    }
+    const double x = align == spread::HAlignRight    ? r.right() - pad - w
+                     : align == spread::HAlignCenter ? r.left() + (r.width() - w) / 2
+                                                     : r.left() + pad;
+    p.drawText(QPointF(x, r.top() + (r.height() + m.fm.ascent() - m.fm.descent()) / 2), t);
+  };
+
+  // Column headers.
+  double hy = y0 * u;
+  const QFont& headFont =
+      CellFont(m_grid.font().pointSizeF() > 0 ? m_grid.font().pointSizeF() : 9, false);
+  for (int hr : m_headRows) {
+    const double hh = m_grid.RowHeightPixels(hr) * s * u;
+    if (opt[OptRowHeaders]) p.fillRect(QRectF(x0 * u, hy, m_rowHeadW * s * u, hh), shadow);
+    for (int i = cb.first; i <= cb.last; ++i) {
+      const int col = m_cols[size_t(i)];
+      const QRectF r(colLeft(i), hy, colLeft(i + 1) - colLeft(i), hh);
+      p.fillRect(r, shadow);
+      p.setPen(shadowText);
+      p.setFont(headFont);
+      drawText(r, m_grid.GetText(col, hr), spread::HAlignCenter, headFont);
+    }
+    hy += hh;
+  }
+  // Row headers.
+  if (opt[OptRowHeaders]) {
+    for (int i = rb.first; i <= rb.last; ++i) {
+      const int row = m_rows[size_t(i)];
+      const QRectF r(x0 * u, rowTop(i), m_rowHeadW * s * u, rowTop(i + 1) - rowTop(i));
+      p.fillRect(r, shadow);
+      p.setPen(shadowText);
+      p.setFont(headFont);
+      const QString label = m_grid.GetText(0, row);
+      drawText(r, label.isEmpty() ? QString::number(row) : label, spread::HAlignCenter, headFont);
+    }
+  }
+  // Cells.
+  const QFont* current = nullptr;
+  QColor currentPen;
+  for (int i = rb.first; i <= rb.last; ++i) {
+    const int row = m_rows[size_t(i)];
+    const double top = rowTop(i), h = rowTop(i + 1) - top;
+    const long rowBack = row % 2 ? m_grid.OddRowBackColor() : m_grid.EvenRowBackColor();
+    for (int j = cb.first; j <= cb.last; ++j) {
+      const int col = m_cols[size_t(j)];
+      const QRectF r(colLeft(j), top, colLeft(j + 1) - colLeft(j), h);
+      const long back = m_grid.BackColor(col, row);
+      const long fill = back >= 0 ? back : rowBack;
+      if (fill >= 0 && fill != RgbColor(255, 255, 255)) p.fillRect(r, Ink(fill, Qt::white));
+      const QString text = m_grid.GetText(col, row);
+      if (text.isEmpty()) continue;
+      const QFont& font = CellFont(m_grid.FontSize(col, row), m_grid.FontBold(col, row));
+      if (&font != current) {
+        p.setFont(font);
+        current = &font;
+      }
+      const QColor ink = Ink(m_grid.ForeColor(col, row), Qt::black);
+      if (ink != currentPen) {
+        p.setPen(ink);
+        currentPen = ink;
+      }
+      drawText(r, text, m_grid.TypeHAlign(col, row), font);
+    }
+  }
+  // Lines last, so fills do not cover them.
+  const double left = x0 * u, head = y0 * u;
+  if (opt[OptGridLines]) {
+    p.setPen(QPen(Ink(RgbColor(160, 160, 160), Qt::gray), 0.5 * u));
+    const double gx = m_rowHeadW > 0 ? left : colLeft(cb.first);
+    const double gy = m_headRows.empty() ? rowTop(rb.first) : head;
+    double yy = head;
+    if (!m_headRows.empty()) p.drawLine(QPointF(gx, yy), QPointF(right, yy));
+    for (int hr : m_headRows) {
+      yy += m_grid.RowHeightPixels(hr) * s * u;
+      p.drawLine(QPointF(gx, yy), QPointF(right, yy));
+    }
+    // The first row's top is the last header row's bottom when headers print.
+    for (int i = m_headRows.empty() ? rb.first : rb.first + 1; i <= rb.last + 1; ++i)
+      p.drawLine(QPointF(gx, rowTop(i)), QPointF(right, rowTop(i)));
+    if (m_rowHeadW > 0) p.drawLine(QPointF(left, gy), QPointF(left, bottom));
+    for (int j = cb.first; j <= cb.last + 1; ++j)
+      p.drawLine(QPointF(colLeft(j), gy), QPointF(colLeft(j), bottom));
+  }
+  if (opt[OptBorder]) {
+    p.setPen(QPen(Qt::black, 1.0 * u));
+    p.setBrush(Qt::NoBrush);
+    const double bxl = m_rowHeadW > 0 ? left : colLeft(cb.first);
+    const double byt = m_headRows.empty() ? rowTop(rb.first) : head;
+    p.drawRect(QRectF(QPointF(bxl, byt), QPointF(right, bottom)));
+  }
+}
+
+}  // namespace print

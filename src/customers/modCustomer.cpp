@@ -69,8 +69,3 @@ QString GetCellText(const SpreadGrid& grid, int col, int row) {
   if (col < 0 || row < 0 || col > grid.MaxCols() || row > grid.MaxRows()) return QString();
   return grid.GetText(col, row);
 }
-
-void NotInThisBuild(const QString& what) {
-  MsgInfo(QStringLiteral("『") + what +
-          QStringLiteral("』 기능은 이 버전에서 아직 사용할 수 없습니다."));
-}

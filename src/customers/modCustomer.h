@@ -26,5 +26,3 @@ QDateTime ParseDateTime14(const QString& text, int part);
 // Closes every open top-level window whose object name differs from name (case ignored).
 void UnloadOtherForms(const QString& name);
 QString DigitsOnly(const QString& text);
-// A button whose function is not part of this build says so, after its own checks.
-void NotInThisBuild(const QString& what);

@@ -1,18 +1,22 @@
 #include "reports/fRBalanceCheck.h"
 
+#include "app/AppState.h"
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
 #include "db/modMySQL_Func.h"
+#include "grid/ExcelExport.h"
 #include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
 #include "grid/modFormIni.h"
 #include "platform/Prompt.h"
+#include "print/cFpPreview.h"
 #include "reports/FollowUpSql.h"
 #include "reports/fRUseList.h"
 
 #include <QHash>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -47,8 +51,17 @@ fRBalanceCheck::fRBalanceCheck(QWidget* parent)
   htField->SetMaxLength(15);
   htField->SetIMEMode(8);
   PlaceInTop(htField, 56, 120);
-  btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 2);
+  btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 4);
+  btnPrint = AddButton("btnPrint", QStringLiteral("인쇄 F7"), 3);
+  btnExcel = AddButton("btnExcel", QStringLiteral("엑셀 F8"), 2);
   connect(btnQuery, &QPushButton::clicked, this, &fRBalanceCheck::Query);
+  connect(btnPrint, &QPushButton::clicked, this, &fRBalanceCheck::Print);
+  connect(btnExcel, &QPushButton::clicked, this,
+          [this] { ExportToExcelFile(*spList, QStringLiteral("Sheet1")); });
+  connect(new QShortcut(QKeySequence(Qt::Key_F7), this), &QShortcut::activated, this,
+          &fRBalanceCheck::Print);
+  connect(new QShortcut(QKeySequence(Qt::Key_F8), this), &QShortcut::activated, btnExcel,
+          &QPushButton::click);
 
   CommonSpreadDesign(*spList, true, true, true, true, true);
   spList->SetMaxCols(kColSumDiff);
@@ -137,6 +150,17 @@ void fRBalanceCheck::Query() {
         {{kColStored, kColSumStored}, {kColHistory, kColSumHistory}, {kColDiff, kColSumDiff}});
   }
   spList->SetActiveCell(1, 1);
+}
+
+void fRBalanceCheck::Print() {
+  cFpPreview* preview = PrintPreview();
+  if (!preview) return;
+  bool printed = false;
+  preview->SpreadPreview(
+      *spList, QStringLiteral("fRBalanceCheck"), windowTitle(), App().companySettingsName,
+      htField->Text().isEmpty() ? QStringLiteral("전체 고객")
+                                : QStringLiteral("고객ID: ") + htField->Text(),
+      1, 0.3, 0.2, 0.5, 0.5, false, true, QString(), false, 16, true, true, printed);
 }
 
 void fRBalanceCheck::OpenLedger(int row) {

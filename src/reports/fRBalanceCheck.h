@@ -13,9 +13,12 @@ class fRBalanceCheck : public ReportWindow {
   explicit fRBalanceCheck(QWidget* parent = nullptr);
 
   HCText* htField = nullptr;  // one customer; empty: all
+  QPushButton* btnPrint = nullptr;
+  QPushButton* btnExcel = nullptr;
 
   void Query() override;
 
  private:
   void OpenLedger(int row);
+  void Print();
 };

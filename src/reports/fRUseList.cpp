@@ -1,8 +1,8 @@
 #include "reports/fRUseList.h"
 
+#include "app/AppState.h"
 #include "controls/HCTerm.h"
 #include "controls/WaitCursor.h"
-#include "customers/modCustomer.h"
 #include "db/modMySQL_Func.h"
 #include "grid/ExcelExport.h"
 #include "grid/GridMenu.h"
@@ -10,6 +10,7 @@
 #include "grid/SpreadGrid.h"
 #include "grid/modFormIni.h"
 #include "platform/Clock.h"
+#include "print/cFpPreview.h"
 #include "reports/ReportSql.h"
 
 #include <QPushButton>
@@ -130,6 +131,15 @@ void fRUseList::Query() {
   spList->SetActiveCell(1, 1);
 }
 
-void fRUseList::Print() { NotInThisBuild(QStringLiteral("인쇄")); }
+void fRUseList::Print() {
+  cFpPreview* preview = PrintPreview();
+  if (!preview) return;
+  bool printed = false;
+  preview->SpreadPreview(
+      *spList, QStringLiteral("fRUseList"), windowTitle(), App().companySettingsName,
+      QStringLiteral("고객ID: ") + m_userid + QStringLiteral("   기간: ") + htDate->Text1() +
+          QStringLiteral(" ~ ") + htDate->Text2(),
+      1, 0.3, 0.2, 0.5, 0.5, false, true, QString(), false, 16, true, true, printed);
+}
 
 void fRUseList::Export() { ExportToExcelFile(*spList, QStringLiteral("Sheet1")); }

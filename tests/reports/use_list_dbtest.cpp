@@ -1,7 +1,7 @@
 // The usage ledger with a real window against the private server. Expected values are worked
 // out by hand from the rows each test inserts.
-#include "reports/ReportTestSupport.h"
 #include "platform/Process.h"
+#include "reports/ReportTestSupport.h"
 #include "reports/fRUseList.h"
 
 #include <QFileInfo>
@@ -206,6 +206,21 @@ TEST_F(UseListTest, ExportButtonWritesTheLedgerAndOpensIt) {
   EXPECT_TRUE(opened[0].endsWith(QStringLiteral(".xlsx")));
   EXPECT_TRUE(opened[0].contains(QStringLiteral("/ExpExcel/Exp")));
   EXPECT_GT(QFileInfo(opened[0]).size(), 0);
+}
+
+TEST_F(UseListTest, PrintButtonOpensThePreviewOfTheLedger) {
+  InsertHistory();
+  CreatePrintPreview(App().appTitle);
+  auto w = Open(QStringLiteral("cust"));
+  QString title;
+  m_prompt.ModalNext([&title](QDialog& d) {
+    title = d.windowTitle();
+    return int(QDialog::Rejected);
+  });
+  QTest::mouseClick(w->btnPrint, Qt::LeftButton);
+  ReleasePrintPreview();
+  EXPECT_TRUE(m_prompt.AllAnswersUsed());
+  EXPECT_EQ(title, QStringLiteral("스프레드 인쇄 미리보기"));
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include "platform/InputModeFcitx.h"
 
+#include <QApplication>
 #include <QDBusError>
 #include <QDBusMessage>
-#include <QEvent>
 #include <QFileInfo>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace inputmode {
 
@@ -25,7 +29,14 @@ QDBusMessage ControllerCall(const QString& method) {
 }  // namespace
 
 FcitxBackend::FcitxBackend(const QDBusConnection& bus, int timeoutMs)
-    : m_bus(bus), m_timeoutMs(timeoutMs) {}
+    : m_bus(bus), m_timeoutMs(timeoutMs) {
+  if (!qApp) return;
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] {
+    // Comes after the window's focus widget already had its focus-in.
+    NoteActivation(QApplication::activeWindow());
+    if (!m_pending.isEmpty()) ApplyPendingLater();
+  });
+}
 
 bool FcitxBackend::State(int* state) {
   if (!m_quiet.hasExpired()) return false;
@@ -61,36 +72,52 @@ bool FcitxBackend::ConversionMode(QWidget* window, bool* hangul, long*, QString*
   return true;
 }
 
+bool FcitxBackend::Settled(QWidget* top) const {
+  return top->isActiveWindow() && top == m_activated && m_sinceActivation.isValid() &&
+         m_sinceActivation.elapsed() >= kSettleMs;
+}
+
+void FcitxBackend::NoteActivation(QWidget* top) {
+  m_activated = top;
+  m_sinceActivation.start();
+}
+
 void FcitxBackend::SetConversionMode(QWidget* window, bool hangul) {
   QWidget* top = window ? window->window() : nullptr;
-  if (!top || top->isActiveWindow()) {
-    if (top) Forget(top);
+  if (!top || Settled(top)) {
+    if (top) Drop(top);
     Switch(hangul);
     return;
   }
-  if (!m_pending.contains(top)) {
-    top->installEventFilter(this);
+  if (!m_pending.contains(top))
     connect(top, &QObject::destroyed, this, [this](QObject* gone) { m_pending.remove(gone); });
-  }
   m_pending.insert(top, hangul);
+  if (!top->isActiveWindow()) return;
+  if (top != m_activated) NoteActivation(top);  // its activation is still being delivered
+  ApplyPendingLater();
 }
 
-bool FcitxBackend::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) {
-    const auto pending = m_pending.constFind(watched);
-    if (pending != m_pending.constEnd()) {
-      const bool hangul = pending.value();
-      Forget(watched);
-      Switch(hangul);
-    }
+void FcitxBackend::ApplyPendingLater() {
+  const qint64 left = m_sinceActivation.isValid() ? kSettleMs - m_sinceActivation.elapsed() : 0;
+  QTimer::singleShot(int(std::max<qint64>(left, 0)) + 1, this, &FcitxBackend::ApplyPending);
+}
+
+void FcitxBackend::ApplyPending() {
+  QWidget* active = QApplication::activeWindow();
+  const auto pending = m_pending.constFind(active);
+  if (!active || pending == m_pending.constEnd()) return;
+  if (!Settled(active)) {
+    if (active != m_activated) NoteActivation(active);
+    ApplyPendingLater();
+    return;
   }
-  return QObject::eventFilter(watched, event);
+  const bool hangul = pending.value();
+  Drop(active);
+  Switch(hangul);
 }
 
-void FcitxBackend::Forget(QObject* window) {
-  if (!m_pending.remove(window)) return;
-  window->removeEventFilter(this);
-  disconnect(window, &QObject::destroyed, this, nullptr);
+void FcitxBackend::Drop(QObject* window) {
+  if (m_pending.remove(window)) disconnect(window, &QObject::destroyed, this, nullptr);
 }
 
 std::unique_ptr<Backend> DetectOnBus(const QDBusConnection& bus) {

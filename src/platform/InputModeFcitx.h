@@ -6,8 +6,11 @@
 
 #include <QDBusConnection>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 namespace inputmode {
 
@@ -19,6 +22,10 @@ class FcitxBackend final : public QObject, public Backend {
   // After a call timed out the service is left alone for a while instead of timing out again on
   // every focus change.
   static constexpr int kQuietAfterTimeoutMs = 10000;
+  // fcitx5 learns which window has the focus from the input-method plugin, on a connection of
+  // its own and only after it made the window's input context: a switch sent sooner would land
+  // on the window before.
+  static constexpr int kSettleMs = 300;
 
   explicit FcitxBackend(const QDBusConnection& bus, int timeoutMs = kCallTimeoutMs);
 
@@ -26,23 +33,27 @@ class FcitxBackend final : public QObject, public Backend {
   // user can do nothing about it on every focus change.
   bool ConversionMode(QWidget* window, bool* hangul, long* errorNumber,
                       QString* errorText) override;
-  // A window that is not active yet (a form switching its grid while it loads) gets the mode
-  // when it becomes active: fcitx5 switches whatever context has the focus at the time.
+  // fcitx5 switches whatever context has the focus. A window that is not active yet (a form
+  // switching its grid while it loads), or only just became active, gets the mode once it has
+  // settled, and reads as that mode meanwhile.
   void SetConversionMode(QWidget* window, bool hangul) override;
   QString Name() const override { return QStringLiteral("fcitx5"); }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool State(int* state);
   void Switch(bool hangul);
-  void Forget(QObject* window);
+  bool Settled(QWidget* top) const;
+  void NoteActivation(QWidget* top);
+  void ApplyPendingLater();
+  void ApplyPending();
+  void Drop(QObject* window);
 
   QDBusConnection m_bus;
   int m_timeoutMs;
   QDeadlineTimer m_quiet{0};
-  QHash<QObject*, bool> m_pending;  // inactive windows and the mode they get on activation
+  QPointer<QWidget> m_activated;  // the window last seen becoming active
+  QElapsedTimer m_sinceActivation;
+  QHash<QObject*, bool> m_pending;  // windows and the mode they get once active and settled
 };
 
 // The backend for the framework found on the bus, or nullptr when none we can drive runs there

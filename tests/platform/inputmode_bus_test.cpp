@@ -88,10 +88,12 @@ class InputModeOnBus : public ::testing::Test {
     Activate(m_window.get());
     m_park->setFocus();
   }
-  static void Activate(QWidget* window) {
+  // Settled: as long after the activation as any user takes to start typing.
+  static void Activate(QWidget* window, bool settled = true) {
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    if (settled) QTest::qWait(inputmode::FcitxBackend::kSettleMs + 50);
   }
   static void Focus(HCText* f) {
     f->setFocus();
@@ -177,6 +179,19 @@ TEST_F(InputModeOnBus, GridSetToHangulWhileItsWindowLoadsIsHangulOnceTheWindowIs
   Activate(m_window.get());
   Activate(list.get());
   EXPECT_EQ(StateSeenByService(), kEnglish);
+  EXPECT_EQ(g_fcitx->ActivateCalls(), 1);
+}
+
+TEST_F(InputModeOnBus, SwitchRightAfterActivationWaitsUntilTheWindowSettled) {
+  Build(1);
+  auto dialog = std::make_unique<QWidget>();
+  auto* first = new HCText(dialog.get());
+  first->SetIMEMode(10);
+  Activate(dialog.get(), false);
+  Focus(first);  // fcitx5 may not know yet that this window has the focus
+  EXPECT_EQ(StateSeenByService(), kEnglish);
+  EXPECT_TRUE(GetHanEngMode(first->txtBox));
+  EXPECT_TRUE(QTest::qWaitFor([] { return StateSeenByService() == kHangul; }, 2000));
   EXPECT_EQ(g_fcitx->ActivateCalls(), 1);
 }
 

@@ -5,7 +5,8 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev            # Qt Widgets, PrintSupport, Network and Test (Qt6Test comes with it)
+  qt6-base-dev            # Qt Widgets, PrintSupport, Network, DBus and Test (Qt6Test comes with it)
+  dbus-daemon             # the private session bus of the input-mode tests
   libmariadb-dev          # the client library the program talks through
   libsodium-dev           # signatures of downloaded programs
   mariadb-server mariadb-client   # the private server of the demo and the tests

@@ -1,32 +1,53 @@
 #include "platform/InputMode.h"
 
+#include "platform/InputModeFcitx.h"
 #include "platform/Prompt.h"
 
 namespace inputmode {
 
 namespace {
 
-// One context shared by every window of the thread, English until someone switches.
-class SharedContext final : public Backend {
+class NoFramework final : public Backend {
  public:
   bool ConversionMode(QWidget*, bool* hangul, long*, QString*) override {
-    *hangul = m_hangul;
+    *hangul = false;
     return true;
   }
-  void SetConversionMode(QWidget*, bool hangul) override { m_hangul = hangul; }
-
- private:
-  bool m_hangul = false;
+  void SetConversionMode(QWidget*, bool) override {}
+  QString Name() const override { return QStringLiteral("none"); }
 };
 
-SharedContext g_shared;
+std::unique_ptr<Backend> DetectPlatformBackend() {
+#ifdef Q_OS_WIN
+  return nullptr;  // the input-context backend goes here
+#else
+  return DetectSessionBusBackend();
+#endif
+}
+
 Backend* g_backend = nullptr;
 
-Backend& Current() { return g_backend ? *g_backend : g_shared; }
+Backend& Current() { return g_backend ? *g_backend : DetectedBackend(); }
 
 }  // namespace
 
-void SetBackend(Backend* backend) { g_backend = backend; }
+Backend* SetBackend(Backend* backend) {
+  Backend* previous = g_backend;
+  g_backend = backend;
+  return previous;
+}
+
+std::unique_ptr<Backend> MakeNoFrameworkBackend() { return std::make_unique<NoFramework>(); }
+
+Backend& DetectedBackend() {
+  // Every focus change asks for the mode: the bus is looked at once, not on each of them.
+  // Kept to the end of the process: a bus connection must not be torn down after Qt's own.
+  static Backend* const detected = [] {
+    std::unique_ptr<Backend> found = DetectPlatformBackend();
+    return (found ? std::move(found) : MakeNoFrameworkBackend()).release();
+  }();
+  return *detected;
+}
 
 }  // namespace inputmode
 

@@ -1,10 +1,13 @@
 #pragma once
 // Hangul/English conversion mode of the input method, the way fields remember and restore it.
-// On Windows the mode lives in the input context the thread's windows share; here the layer
-// keeps that shared mode itself, so the fields' logic behaves the same everywhere. A backend
-// can replace it (a real input-method bridge, or a failing one in tests).
+// The mode belongs to the input method the desktop runs, reached through a backend chosen once
+// per process: fcitx5 over its D-Bus controller on Linux. Without a framework we can drive the
+// mode reads as English and switching does nothing. On Windows a backend over the window's input
+// context (the Imm conversion-status functions) would be chosen in the same place.
 
 #include <QString>
+
+#include <memory>
 
 class QWidget;
 
@@ -18,10 +21,19 @@ class Backend {
   virtual bool ConversionMode(QWidget* window, bool* hangul, long* errorNumber,
                               QString* errorText) = 0;
   virtual void SetConversionMode(QWidget* window, bool hangul) = 0;
+  // The framework behind it, for diagnostics: "fcitx5", "none", ...
+  virtual QString Name() const = 0;
 };
 
-// Installs a backend (not owned); nullptr goes back to the built-in shared mode.
-void SetBackend(Backend* backend);
+// Installs a backend (not owned) and returns the one it replaces; nullptr goes back to the
+// detected one.
+Backend* SetBackend(Backend* backend);
+
+// The backend for when no framework we can drive is running: English, switching ignored.
+std::unique_ptr<Backend> MakeNoFrameworkBackend();
+
+// The backend detected for this process (detected on the first call, then kept).
+Backend& DetectedBackend();
 
 }  // namespace inputmode
 

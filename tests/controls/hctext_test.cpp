@@ -725,14 +725,15 @@ class FailingContext final : public inputmode::Backend {
     return false;
   }
   void SetConversionMode(QWidget*, bool) override {}
+  QString Name() const override { return QStringLiteral("failing"); }
 };
 
 TEST_F(HCTextTest, UnreadableInputModeIsReportedAndReadsAsEnglish) {
   FailingContext failing;
-  inputmode::SetBackend(&failing);
+  inputmode::Backend* shared = inputmode::SetBackend(&failing);
   Build(1);
   Focus(F(0));
-  inputmode::SetBackend(nullptr);
+  inputmode::SetBackend(shared);
   EXPECT_EQ(m_prompt.MessageTexts(),
             QStringList{QStringLiteral(
                 "Error 4660 (no context) in procedure GetHanEngMode of Module modMain")});

@@ -1,0 +1,75 @@
+#include "support/PrivateSessionBus.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const char kConfig[] =
+    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+}  // namespace
+
+bool PrivateSessionBus::Start() {
+  char dirTemplate[] = "/tmp/sendora-bus-XXXXXX";
+  if (!mkdtemp(dirTemplate)) return false;
+  m_dir = dirTemplate;
+  const std::string config = m_dir + "/session.conf";
+  std::ofstream(config) << kConfig;
+
+  int out[2];
+  if (pipe(out) != 0) return false;
+  m_pid = fork();
+  if (m_pid < 0) return false;
+  if (m_pid == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    close(out[0]);
+    close(out[1]);
+    const std::string configArg = "--config-file=" + config;
+    execlp("dbus-daemon", "dbus-daemon", configArg.c_str(), "--print-address", "--nofork",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  // The daemon prints its address once it listens.
+  std::string line;
+  pollfd wait{out[0], POLLIN, 0};
+  char c = 0;
+  while (poll(&wait, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n') line += c;
+  close(out[0]);
+  if (line.empty()) return false;
+  m_address = line;
+  setenv("DBUS_SESSION_BUS_ADDRESS", m_address.c_str(), 1);
+  return true;
+}
+
+PrivateSessionBus::~PrivateSessionBus() {
+  if (m_pid > 0) {
+    kill(m_pid, SIGTERM);
+    waitpid(m_pid, nullptr, 0);
+  }
+  if (!m_dir.empty()) {
+    std::remove((m_dir + "/session.conf").c_str());
+    rmdir(m_dir.c_str());
+  }
+}

@@ -15,8 +15,10 @@
 #include "platform/Clock.h"
 #include "platform/Cp949.h"
 #include "platform/SettingsStore.h"
+#include "reports/FollowUpSql.h"
 #include "reports/ReportSql.h"
 #include "reports/SummaryWindow.h"
+#include "reports/fRBalanceCheck.h"
 #include "reports/fRUseList.h"
 
 #include <QApplication>
@@ -195,5 +197,30 @@ int main(int argc, char** argv) {
                    return summary.spList->MaxRows();
                  }),
          0);
+
+  // Balance reconciliation over every customer: five grouped statements, merged in the program.
+  QList<QByteArray> balanceSql{cp949::EncodeLossy(BalanceChargesSql(QString()))};
+  for (int table = 0; table < 3; ++table)
+    balanceSql << cp949::EncodeLossy(BalanceSendingSql(table, QString()));
+  balanceSql << cp949::EncodeLossy(BalanceCustomersSql(QString()));
+  std::printf("\nbalance reconciliation, all 1,000 customers\n");
+  for (const QByteArray& sql : balanceSql) PrintAccess(port, sql);
+  fRBalanceCheck reconciliation;
+  Figures f;
+  for (int round = 0; round < 5; ++round) {
+    double bare = 0;
+    for (const QByteArray& sql : balanceSql) {
+      std::size_t bytes = 0;
+      bare += bench::BareStoreFetch(port, kDb, sql, bytes);
+    }
+    f.bare = std::min(f.bare, bare);
+    QElapsedTimer t;
+    t.start();
+    reconciliation.Query();
+    f.ours = std::min(f.ours, static_cast<double>(t.nsecsElapsed()) / 1e6);
+    f.rows = reconciliation.spList->MaxRows();
+  }
+  std::printf("%-34s rows %5d  bare %8.1f ms  window %8.1f ms  ratio %5.2f (goal <= 1.5)\n",
+              "reconciliation (5 statements)", f.rows, f.bare, f.ours, f.ours / f.bare);
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "grid/SpreadGridPrivate.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -650,6 +651,15 @@ void SpreadGrid::SetActionKey(int, bool, bool, int) {}
 
 QAbstractItemModel* SpreadGrid::Model() const { return d->model; }
 QWidget* SpreadGrid::CellArea() const { return d->view->viewport(); }
+
+void SpreadGrid::FollowHorizontalScroll(SpreadGrid& leader) {
+  d->view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  d->view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QScrollBar* mine = d->view->horizontalScrollBar();
+  QScrollBar* theirs = leader.d->view->horizontalScrollBar();
+  connect(theirs, &QScrollBar::valueChanged, mine, &QScrollBar::setValue, Qt::UniqueConnection);
+  mine->setValue(theirs->value());
+}
 
 QRect SpreadGrid::CellRect(int col, int row) const {
   if (col < 1 || row < 1 || col > d->maxCols() || row > d->maxRows()) return QRect();

@@ -219,6 +219,9 @@ class SpreadGrid : public QWidget {
   // widget and where a cell or a column header is drawn (in that widget's coordinates).
   QAbstractItemModel* Model() const;
   QWidget* CellArea() const;
+  // A grid that shows its own scroll bars (the default) or none, scrolling sideways with the
+  // leader instead: the sum grid under a report's data grid keeps its columns under the data's.
+  void FollowHorizontalScroll(SpreadGrid& leader);
   QRect CellRect(int col, int row) const;
   QWidget* ColHeaderArea() const;
   QRect ColHeaderRect(int col) const;

@@ -100,6 +100,7 @@ void ReportWindow::SetupSum(int labelCol, std::vector<int> numberCols) {
   spSum->SetMaxRows(1);
   SetupSumSpread(*spSum, *spList, labelCol);
   for (int c : numberCols) SetCellTypeNumber(*spSum, c);
+  spSum->FollowHorizontalScroll(*spList);
 }
 
 void ReportWindow::SetSumFormulas(const std::vector<std::pair<int, int>>& sourceToHidden) {

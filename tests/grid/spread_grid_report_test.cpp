@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAbstractScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -275,6 +277,37 @@ TEST(SpreadGridReport, HeaderClickOnACommonDesignGridSortsNumericTexts) {
   EXPECT_EQ(Column(g, 1), (QStringList{"-5", "9", "10", "100", "1,234"}));
   QTest::mouseClick(g.ColHeaderArea(), Qt::LeftButton, {}, g.ColHeaderRect(1).center());
   EXPECT_EQ(Column(g, 1), (QStringList{"1,234", "100", "10", "9", "-5"}));
+}
+
+TEST(SpreadGridReport, SumGridScrollsSidewaysWithItsDataGridAndShowsNoScrollBars) {
+  QWidget window;
+  window.resize(300, 260);
+  SpreadGrid data(&window), sum(&window);
+  data.setGeometry(0, 0, 300, 200);
+  sum.setGeometry(0, 204, 300, 26);
+  data.SetMaxCols(12);
+  data.SetMaxRows(30);
+  for (int c = 1; c <= 12; ++c) data.SetColWidth(c, 12);  // far wider than the window
+  sum.SetMaxRows(1);
+  SetupSumSpread(sum, data, 1);
+  sum.FollowHorizontalScroll(data);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  // The cell area is the viewport of the grid's scroll area.
+  const auto bar = [](SpreadGrid& g) {
+    auto* area = qobject_cast<QAbstractScrollArea*>(g.CellArea()->parentWidget());
+    return area ? area->horizontalScrollBar() : nullptr;
+  };
+  QScrollBar* dataBar = bar(data);
+  QScrollBar* sumBar = bar(sum);
+  ASSERT_TRUE(dataBar && sumBar);
+  ASSERT_GT(dataBar->maximum(), 0);
+  EXPECT_FALSE(sumBar->isVisible());
+  dataBar->setValue(dataBar->maximum() / 2);
+  EXPECT_EQ(sumBar->value(), dataBar->value());
+  // The sum grid's first visible column is the data grid's.
+  EXPECT_EQ(sum.CellArea()->mapToGlobal(QPoint()).x() - sum.CellRect(3, 1).x(),
+            data.CellArea()->mapToGlobal(QPoint()).x() - data.CellRect(3, 1).x());
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ fRLowBalance::fRLowBalance(QWidget* parent)
   for (int c = 0; c < 8; ++c) spList->SetText(c + 1, 0, QString::fromUtf8(headers[c]));
   SetCellTypeNumber(*spList, kColBalance);
   SetCellTypeNumber(*spList, kColDaily, 1);
+  SetCellTypeNumber(*spList, kColDaysLeft);
   SetCellTypeNumber(*spList, kColLastMoney);
   spList->SetColHidden(kColCode, true);
   SetColumnWidths({12, 16, 9, 10, 9, 12, 10, 14});

@@ -8,6 +8,7 @@
 #include "grid/ExcelExport.h"
 #include "grid/SpreadGrid.h"
 #include "platform/Clock.h"
+#include "platform/InputMode.h"
 #include "platform/SettingsStore.h"
 #include "reports/SummaryWindow.h"
 #include "reports/fRUseList.h"
@@ -108,6 +109,28 @@ TEST_F(FrmMainTest, ButtonsFollowTheLoginId) {
     EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("(HOST: ") + testdb::Host() +
                                           QStringLiteral(")")));
   }
+}
+
+TEST_F(FrmMainTest, TheListIsPutInHangulMode) {
+  // A backend that records every switch, for the window that gets it.
+  struct Recorder final : inputmode::Backend {
+    bool ConversionMode(QWidget*, bool* hangul, long*, QString*) override {
+      *hangul = false;
+      return true;
+    }
+    void SetConversionMode(QWidget* w, bool hangul) override { calls.emplace_back(w, hangul); }
+    QString Name() const override { return QStringLiteral("recorder"); }
+    std::vector<std::pair<QWidget*, bool>> calls;
+  } recorder;
+  inputmode::Backend* previous = inputmode::SetBackend(&recorder);
+  {
+    auto w = Open(QStringLiteral("staff1"));
+    const auto it = std::find_if(recorder.calls.begin(), recorder.calls.end(),
+                                 [&w](const auto& c) { return c.first == w->spList; });
+    ASSERT_NE(it, recorder.calls.end());
+    EXPECT_TRUE(it->second);
+  }
+  inputmode::SetBackend(previous);
 }
 
 TEST_F(FrmMainTest, ShortSearchesAndExportAreForNamedStaffOnly) {

@@ -41,9 +41,9 @@ bool Rename(const QString& from, const QString& to) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const QString spec = app.arguments().mid(1).join(u' ');
-  const QString oldName = spec.section(u';', 0, 0);
-  const QString newName = spec.section(u';', 1);
+  const QString argument = app.arguments().mid(1).join(u' ');
+  const QString oldName = argument.section(u';', 0, 0);
+  const QString newName = argument.section(u';', 1);
   if (oldName.isEmpty() || newName.isEmpty() || oldName.contains(u'/') || newName.contains(u'/')) {
     std::fprintf(stderr, "usage: swapfiles <program>;<new program>\n");
     return 2;

@@ -21,11 +21,11 @@ int main(int argc, char** argv) {
   }
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments().mid(1);
-  const QString spec = args.join(u' ');
-  const int semicolon = spec.indexOf(u';');
-  const QString name = spec.mid(semicolon + 1);
+  const QString argument = args.join(u' ');
+  const int semicolon = argument.indexOf(u';');
+  const QString name = argument.mid(semicolon + 1);
   bool revisionOk = false;
-  const double revision = spec.left(semicolon).toDouble(&revisionOk);
+  const double revision = argument.left(semicolon).toDouble(&revisionOk);
   if (semicolon < 0 || !revisionOk || name.isEmpty() || name.contains(u'/')) {
     std::fprintf(stderr, "usage: VerProbeV1 <revision>;<program file name>\n");
     return 2;

@@ -164,4 +164,14 @@ QColor ToQColor(OleColor value, const QPalette& palette) {
   return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
+QVariant BagValue(const PropertyBag& bag, const char* key, const QVariant& def) {
+  for (const auto& [k, v] : bag)
+    if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0) return v;
+  return def;
+}
+
+OleColor BagColor(const PropertyBag& bag, const char* key, OleColor def) {
+  return OleColor(BagValue(bag, key, double(def)).toDouble());
+}
+
 }  // namespace controls

@@ -3,6 +3,10 @@
 
 #include <QColor>
 #include <QKeyEvent>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVariant>
 
 class QWidget;
 
@@ -35,5 +39,11 @@ constexpr OleColor kSysWindowText = 0x80000008;
 bool IsSystemColor(OleColor value);
 // System colours are taken from the widget palette given.
 QColor ToQColor(OleColor value, const QPalette& palette);
+
+// The stored properties of a control, in writing order, and reading one back by its name (case
+// ignored) with the default for an absent one.
+using PropertyBag = QList<QPair<QString, QVariant>>;
+QVariant BagValue(const PropertyBag& bag, const char* key, const QVariant& def);
+OleColor BagColor(const PropertyBag& bag, const char* key, OleColor def);
 
 }  // namespace controls

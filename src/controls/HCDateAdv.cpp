@@ -125,13 +125,10 @@ void HCDateAdv::WriteProperties(PropertyBag& bag) const {
 
 void HCDateAdv::ReadProperties(const PropertyBag& bag) {
   const auto get = [&bag](const char* key, const QVariant& def) {
-    for (const auto& [k, v] : bag) {
-      if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0) return v;
-    }
-    return def;
+    return controls::BagValue(bag, key, def);
   };
-  const auto color = [&get](const char* key, controls::OleColor def) {
-    return controls::OleColor(get(key, double(def)).toDouble());
+  const auto color = [&bag](const char* key, controls::OleColor def) {
+    return controls::BagColor(bag, key, def);
   };
   m_foreColor = color("ForeColor", 0);
   m_backStyle = std::int16_t(get("BackStyle", 0).toInt());

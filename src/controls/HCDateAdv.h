@@ -64,7 +64,7 @@ class HCDateAdv : public QWidget {
   void SetAllowEmpty(bool on);
 
   // As HCTerm's; "Text" is stored as the box shows it, default "____-__-__".
-  using PropertyBag = QList<QPair<QString, QVariant>>;
+  using PropertyBag = controls::PropertyBag;
   void WriteProperties(PropertyBag& bag) const;
   void ReadProperties(const PropertyBag& bag);
 

@@ -166,13 +166,10 @@ void HCTerm::WriteProperties(PropertyBag& bag) const {
 
 void HCTerm::ReadProperties(const PropertyBag& bag) {
   const auto get = [&bag](const char* key, const QVariant& def) {
-    for (const auto& [k, v] : bag) {
-      if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0) return v;
-    }
-    return def;
+    return controls::BagValue(bag, key, def);
   };
-  const auto color = [&get](const char* key, controls::OleColor def) {
-    return controls::OleColor(get(key, double(def)).toDouble());
+  const auto color = [&bag](const char* key, controls::OleColor def) {
+    return controls::BagColor(bag, key, def);
   };
   const QString today = TodayText();
   m_foreColor = color("ForeColor", 0);

@@ -85,7 +85,7 @@ class HCTerm : public QWidget {
 
   // What a form keeps of the control, in loading order; properties at their default are left
   // out. A missing Text1 or Text2 loads as today.
-  using PropertyBag = QList<QPair<QString, QVariant>>;
+  using PropertyBag = controls::PropertyBag;
   void WriteProperties(PropertyBag& bag) const;
   void ReadProperties(const PropertyBag& bag);
 

@@ -343,13 +343,10 @@ void HCText::WriteProperties(PropertyBag& bag) const {
 
 void HCText::ReadProperties(const PropertyBag& bag) {
   const auto get = [&bag](const char* key, const QVariant& def) {
-    for (const auto& [k, v] : bag) {
-      if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0) return v;
-    }
-    return def;
+    return controls::BagValue(bag, key, def);
   };
-  const auto color = [&get](const char* key, controls::OleColor def) {
-    return controls::OleColor(get(key, double(def)).toDouble());
+  const auto color = [&bag](const char* key, controls::OleColor def) {
+    return controls::BagColor(bag, key, def);
   };
   // Start from a fresh control: the stored text must not meet the previous kind's formatting.
   m_acceptType = kFreeText;

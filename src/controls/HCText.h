@@ -103,7 +103,7 @@ class HCText : public QWidget {
 
   // What a form keeps of the control, in writing order; properties at their default are left
   // out. Reading applies the stored values with the side effects of loading a form.
-  using PropertyBag = QList<QPair<QString, QVariant>>;
+  using PropertyBag = controls::PropertyBag;
   void WriteProperties(PropertyBag& bag) const;
   void ReadProperties(const PropertyBag& bag);
 

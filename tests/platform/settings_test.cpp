@@ -142,7 +142,9 @@ TEST(SettingsStore, FileIsTheOwnersAloneWhateverTheUmaskOrItsFormerRights) {
     else
       SaveSetting(c.app, "Login", "pw", "secret");
     EXPECT_EQ(ModeOf(path), 0600) << std::oct << ModeOf(path);
-    if (c.before >= 0) EXPECT_EQ(GetSetting(c.app, "Login", "keep"), "1");
+    if (c.before >= 0) {
+      EXPECT_EQ(GetSetting(c.app, "Login", "keep"), "1");
+    }
     EXPECT_EQ(GetSetting(c.app, "Login", "pw", "none"), c.viaDelete ? "none" : "secret");
   }
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace print {
 
@@ -15,6 +16,7 @@ namespace {
 constexpr double kScreenPxToPt = 72.0 / 96.0;  // the grid measures itself at 96 dpi
 constexpr double kCellPad = 2.0;               // points between a cell's edge and its text
 const QColor kDefaultShadow(0xE4, 0xE4, 0xE4);
+constexpr qsizetype kTextCacheSize = 1 << 16;  // entries per font, so memory stays bounded
 
 // Greedy bands over sizes; every band holds at least one item.
 template <typename Band>
@@ -189,14 +191,49 @@ const QFont& SheetPrinter::CellFont(double points, bool bold) const {
   return it->second;
 }
 
-const SheetPrinter::Metrics& SheetPrinter::MetricsOf(const QFont& font) const {
+SheetPrinter::Metrics& SheetPrinter::MetricsOf(const QFont& font) const {
   auto it = m_metrics.find(&font);
   if (it == m_metrics.end()) {
     const QFontMetricsF fm(font, m_device);
-    // No character is wider than this, Hangul from a fallback font included.
-    it = m_metrics.emplace(&font, Metrics{fm, std::max(fm.maxWidth(), fm.height())}).first;
+    it = m_metrics.emplace(&font, Metrics{fm, fm.ascent(), fm.descent(), {}, {}, {}}).first;
   }
   return it->second;
+}
+
+double SheetPrinter::Bound(Metrics& m, const QString& text) {
+  if (m.advance.empty()) m.advance.assign(0x10000, -1.0f);
+  double sum = 0;
+  for (const QChar ch : text) {
+    const char16_t u = ch.unicode();
+    // Tabs, controls, marks and surrogate halves change width with their neighbours.
+    if (u < 0x20 || (u >= 0x7F && u < 0xA0) || ch.isSurrogate() || ch.isMark())
+      return std::numeric_limits<double>::infinity();
+    float& a = m.advance[u];
+    if (a < 0) a = float(m.fm.horizontalAdvance(ch));
+    sum += a;
+  }
+  // Kerning may widen a pair a little; the margin covers it.
+  return sum * 1.1 + 1;
+}
+
+double SheetPrinter::Width(Metrics& m, const QString& text) {
+  auto it = m.widths.constFind(text);
+  if (it != m.widths.cend()) return *it;
+  if (m.widths.size() > kTextCacheSize) m.widths.clear();
+  const double w = m.fm.horizontalAdvance(text);
+  m.widths.insert(text, w);
+  return w;
+}
+
+QString SheetPrinter::Fit(Metrics& m, const QString& text, double room) {
+  // Elides nothing when the text fits, so it also measures.
+  QHash<QString, QString>& seen = m.fitted[room];
+  auto it = seen.constFind(text);
+  if (it != seen.cend()) return *it;
+  if (seen.size() > kTextCacheSize) seen.clear();
+  const QString t = m.fm.elidedText(text, Qt::ElideRight, std::max(0.0, room));
+  seen.insert(text, t);
+  return t;
 }
 
 double SheetPrinter::LineHeight(const hf::Line& line) const {
@@ -282,24 +319,25 @@ void SheetPrinter::PaintPage(QPainter& p, int page) const {
   const QColor shadowText = Ink(m_grid.ShadowText(), Qt::black);
   auto drawText = [&](const QRectF& r, const QString& text, int align, const QFont& font) {
     if (text.isEmpty()) return;
-    const Metrics& m = MetricsOf(font);
-    QString t = text;
+    Metrics& m = MetricsOf(font);
     const double room = r.width() - 2 * pad;
+    QString t = text;
     double w = 0;
-    // Left-aligned text that cannot be too wide is not measured: shaping is most of the cost.
-    if (align == spread::HAlignRight || align == spread::HAlignCenter ||
-        double(t.size()) * m.widest > room) {
-      w = m.fm.horizontalAdvance(t);
+    if (align == spread::HAlignRight || align == spread::HAlignCenter) {
+      w = Width(m, t);
       if (w > room) {
         // Marked with an ellipsis rather than cut silently.
-        t = m.fm.elidedText(t, Qt::ElideRight, std::max(0.0, room));
-        w = m.fm.horizontalAdvance(t);
+        t = Fit(m, t, room);
+        w = Width(m, t);
       }
+    } else if (Bound(m, t) > room) {
+      // Left-aligned text that surely fits is not shaped twice: shaping is most of the cost.
+      t = Fit(m, t, room);
     }
     const double x = align == spread::HAlignRight    ? r.right() - pad - w
                      : align == spread::HAlignCenter ? r.left() + (r.width() - w) / 2
                                                      : r.left() + pad;
-    p.drawText(QPointF(x, r.top() + (r.height() + m.fm.ascent() - m.fm.descent()) / 2), t);
+    p.drawText(QPointF(x, r.top() + (r.height() + m.ascent - m.descent) / 2), t);
   };
 
   // Column headers.

@@ -90,6 +90,7 @@ class SheetPrinter {
   mutable std::map<QString, QFont> m_fonts;
   mutable std::map<std::pair<int, bool>, QFont> m_cellFonts;
   mutable std::map<const QFont*, Metrics> m_metrics;
+  mutable std::map<const hf::Line*, double> m_lineH;  // points
 };
 
 }  // namespace print

@@ -202,15 +202,18 @@ SheetPrinter::Metrics& SheetPrinter::MetricsOf(const QFont& font) const {
 }
 
 double SheetPrinter::Bound(Metrics& m, const QString& text) {
-  if (m.advance.empty()) m.advance.assign(0x10000, -1.0f);
+  constexpr float kUnknown = -1, kNoBound = std::numeric_limits<float>::infinity();
+  if (m.advance.empty()) m.advance.assign(0x10000, kUnknown);
   double sum = 0;
   for (const QChar ch : text) {
-    const char16_t u = ch.unicode();
-    // Tabs, controls, marks and surrogate halves change width with their neighbours.
-    if (u < 0x20 || (u >= 0x7F && u < 0xA0) || ch.isSurrogate() || ch.isMark())
-      return std::numeric_limits<double>::infinity();
-    float& a = m.advance[u];
-    if (a < 0) a = float(m.fm.horizontalAdvance(ch));
+    float& a = m.advance[ch.unicode()];
+    if (a == kUnknown) {
+      const char16_t u = ch.unicode();
+      // Tabs, controls, marks and surrogate halves change width with their neighbours.
+      a = u < 0x20 || (u >= 0x7F && u < 0xA0) || ch.isSurrogate() || ch.isMark()
+              ? kNoBound
+              : float(m.fm.horizontalAdvance(ch));
+    }
     sum += a;
   }
   // Kerning may widen a pair a little; the margin covers it.

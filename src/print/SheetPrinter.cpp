@@ -383,9 +383,12 @@ void SheetPrinter::PaintPage(QPainter& p, int page) const {
       drawText(r, label.isEmpty() ? QString::number(row) : label, spread::HAlignCenter, headFont);
     }
   }
-  // Cells.
+  // Cells. Font and pen change only when the cell's own differ from the last cell's.
   const QFont* current = nullptr;
   QColor currentPen;
+  double lastSize = -1;
+  bool lastBold = false;
+  long lastFore = std::numeric_limits<long>::min();
   for (int i = rb.first; i <= rb.last; ++i) {
     const int row = m_rows[size_t(i)];
     const double top = rowTop(i), h = rowTop(i + 1) - top;
@@ -398,17 +401,27 @@ void SheetPrinter::PaintPage(QPainter& p, int page) const {
       if (fill >= 0 && fill != RgbColor(255, 255, 255)) p.fillRect(r, Ink(fill, Qt::white));
       const QString text = m_grid.GetText(col, row);
       if (text.isEmpty()) continue;
-      const QFont& font = CellFont(m_grid.FontSize(col, row), m_grid.FontBold(col, row));
-      if (&font != current) {
-        p.setFont(font);
-        current = &font;
+      const double size = m_grid.FontSize(col, row);
+      const bool bold = m_grid.FontBold(col, row);
+      if (!current || size != lastSize || bold != lastBold) {
+        const QFont& font = CellFont(size, bold);
+        lastSize = size;
+        lastBold = bold;
+        if (&font != current) {
+          p.setFont(font);
+          current = &font;
+        }
       }
-      const QColor ink = Ink(m_grid.ForeColor(col, row), Qt::black);
-      if (ink != currentPen) {
-        p.setPen(ink);
-        currentPen = ink;
+      const long fore = m_grid.ForeColor(col, row);
+      if (fore != lastFore) {
+        lastFore = fore;
+        const QColor ink = Ink(fore, Qt::black);
+        if (ink != currentPen) {
+          p.setPen(ink);
+          currentPen = ink;
+        }
       }
-      drawText(r, text, m_grid.TypeHAlign(col, row), font);
+      drawText(r, text, m_grid.TypeHAlign(col, row), *current);
     }
   }
   // Lines last, so fills do not cover them.

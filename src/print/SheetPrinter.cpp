@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace print {
 
@@ -15,6 +16,7 @@ namespace {
 constexpr double kScreenPxToPt = 72.0 / 96.0;  // the grid measures itself at 96 dpi
 constexpr double kCellPad = 2.0;               // points between a cell's edge and its text
 const QColor kDefaultShadow(0xE4, 0xE4, 0xE4);
+constexpr qsizetype kTextCacheSize = 1 << 16;  // entries per font, so memory stays bounded
 
 // Greedy bands over sizes; every band holds at least one item.
 template <typename Band>
@@ -53,6 +55,7 @@ void SheetPrinter::Paginate(const QPaintDevice& device, const QPageLayout& layou
   m_fonts.clear();
   m_cellFonts.clear();
   m_metrics.clear();
+  m_lineH.clear();
   m_area = layout.paintRect(QPageLayout::Point).size();
   m_headerH = DocHeight(m_header);
   m_footerH = DocHeight(m_footer);
@@ -189,23 +192,62 @@ const QFont& SheetPrinter::CellFont(double points, bool bold) const {
   return it->second;
 }
 
-const SheetPrinter::Metrics& SheetPrinter::MetricsOf(const QFont& font) const {
+SheetPrinter::Metrics& SheetPrinter::MetricsOf(const QFont& font) const {
   auto it = m_metrics.find(&font);
   if (it == m_metrics.end()) {
     const QFontMetricsF fm(font, m_device);
-    // No character is wider than this, Hangul from a fallback font included.
-    it = m_metrics.emplace(&font, Metrics{fm, std::max(fm.maxWidth(), fm.height())}).first;
+    it = m_metrics.emplace(&font, Metrics{fm, fm.ascent(), fm.descent(), {}, {}, {}}).first;
   }
   return it->second;
 }
 
+double SheetPrinter::Bound(Metrics& m, const QString& text) {
+  constexpr float kUnknown = -1, kNoBound = std::numeric_limits<float>::infinity();
+  if (m.advance.empty()) m.advance.assign(0x10000, kUnknown);
+  double sum = 0;
+  for (const QChar ch : text) {
+    float& a = m.advance[ch.unicode()];
+    if (a == kUnknown) {
+      const char16_t u = ch.unicode();
+      // Tabs, controls, marks and surrogate halves change width with their neighbours.
+      a = u < 0x20 || (u >= 0x7F && u < 0xA0) || ch.isSurrogate() || ch.isMark()
+              ? kNoBound
+              : float(m.fm.horizontalAdvance(ch));
+    }
+    sum += a;
+  }
+  // Kerning may widen a pair a little; the margin covers it.
+  return sum * 1.1 + 1;
+}
+
+double SheetPrinter::Width(Metrics& m, const QString& text) {
+  auto it = m.widths.constFind(text);
+  if (it != m.widths.cend()) return *it;
+  if (m.widths.size() > kTextCacheSize) m.widths.clear();
+  const double w = m.fm.horizontalAdvance(text);
+  m.widths.insert(text, w);
+  return w;
+}
+
+QString SheetPrinter::Fit(Metrics& m, const QString& text, double room) {
+  // Elides nothing when the text fits, so it also measures.
+  QHash<QString, QString>& seen = m.fitted[room];
+  auto it = seen.constFind(text);
+  if (it != seen.cend()) return *it;
+  if (seen.size() > kTextCacheSize) seen.clear();
+  const QString t = m.fm.elidedText(text, Qt::ElideRight, std::max(0.0, room));
+  seen.insert(text, t);
+  return t;
+}
+
 double SheetPrinter::LineHeight(const hf::Line& line) const {
+  auto known = m_lineH.find(&line);
+  if (known != m_lineH.end()) return known->second;
   double h = 0;
   for (const auto& part : line.parts)
-    for (const hf::Run& run : part)
-      h = std::max(h, QFontMetricsF(RunFont(run.font), m_device).lineSpacing());
-  if (h <= 0) h = QFontMetricsF(RunFont(line.font), m_device).lineSpacing();
-  return h / m_unit;
+    for (const hf::Run& run : part) h = std::max(h, MetricsOf(RunFont(run.font)).fm.lineSpacing());
+  if (h <= 0) h = MetricsOf(RunFont(line.font)).fm.lineSpacing();
+  return m_lineH[&line] = h / m_unit;
 }
 
 double SheetPrinter::DocHeight(const hf::Document& doc) const {
@@ -233,24 +275,31 @@ void SheetPrinter::PaintHeaderFooter(QPainter& p, const hf::Document& doc, doubl
     for (int z = 0; z < 3; ++z) {
       const auto& runs = line.parts[size_t(z)];
       if (runs.empty()) continue;
-      std::vector<QString> texts;
+      struct Piece {
+        const QFont* font;
+        QString text;
+        double width;
+      };
+      std::vector<Piece> pieces;
       double width = 0, ascent = 0;
       for (const hf::Run& run : runs) {
         QString t = run.text;
         t.replace(hf::kPageCountMark, countText);
         t.replace(hf::kPageMark, pageText);
-        const QFontMetricsF fm(RunFont(run.font), m_device);
-        width += fm.horizontalAdvance(t) / u;
-        ascent = std::max(ascent, fm.ascent() / u);
-        texts.push_back(std::move(t));
+        const QFont& font = RunFont(run.font);
+        Metrics& m = MetricsOf(font);
+        const double w = Width(m, t) / u;
+        width += w;
+        ascent = std::max(ascent, m.ascent / u);
+        pieces.push_back({&font, std::move(t), w});
       }
       double x = z == hf::Left     ? 0
                  : z == hf::Center ? (m_area.width() - width) / 2
                                    : m_area.width() - width;
-      for (size_t i = 0; i < runs.size(); ++i) {
-        p.setFont(RunFont(runs[i].font));
-        p.drawText(QPointF(x * u, (y + ascent) * u), texts[i]);
-        x += QFontMetricsF(RunFont(runs[i].font), m_device).horizontalAdvance(texts[i]) / u;
+      for (const Piece& piece : pieces) {
+        p.setFont(*piece.font);
+        p.drawText(QPointF(x * u, (y + ascent) * u), piece.text);
+        x += piece.width;
       }
     }
     y += h;
@@ -282,58 +331,64 @@ void SheetPrinter::PaintPage(QPainter& p, int page) const {
   const QColor shadowText = Ink(m_grid.ShadowText(), Qt::black);
   auto drawText = [&](const QRectF& r, const QString& text, int align, const QFont& font) {
     if (text.isEmpty()) return;
-    const Metrics& m = MetricsOf(font);
-    QString t = text;
+    Metrics& m = MetricsOf(font);
     const double room = r.width() - 2 * pad;
+    QString t = text;
     double w = 0;
-    // Left-aligned text that cannot be too wide is not measured: shaping is most of the cost.
-    if (align == spread::HAlignRight || align == spread::HAlignCenter ||
-        double(t.size()) * m.widest > room) {
-      w = m.fm.horizontalAdvance(t);
+    if (align == spread::HAlignRight || align == spread::HAlignCenter) {
+      w = Width(m, t);
       if (w > room) {
         // Marked with an ellipsis rather than cut silently.
-        t = m.fm.elidedText(t, Qt::ElideRight, std::max(0.0, room));
-        w = m.fm.horizontalAdvance(t);
+        t = Fit(m, t, room);
+        w = Width(m, t);
       }
+    } else if (Bound(m, t) > room) {
+      // Left-aligned text that surely fits is not shaped twice: shaping is most of the cost.
+      t = Fit(m, t, room);
     }
     const double x = align == spread::HAlignRight    ? r.right() - pad - w
                      : align == spread::HAlignCenter ? r.left() + (r.width() - w) / 2
                                                      : r.left() + pad;
-    p.drawText(QPointF(x, r.top() + (r.height() + m.fm.ascent() - m.fm.descent()) / 2), t);
+    p.drawText(QPointF(x, r.top() + (r.height() + m.ascent - m.descent) / 2), t);
   };
 
-  // Column headers.
-  double hy = y0 * u;
+  // Headers: one fill per band, then their texts in one font and colour.
   const QFont& headFont =
       CellFont(m_grid.font().pointSizeF() > 0 ? m_grid.font().pointSizeF() : 9, false);
+  double headBottom = y0 * u;
+  for (int hr : m_headRows) headBottom += m_grid.RowHeightPixels(hr) * s * u;
+  if (!m_headRows.empty())
+    p.fillRect(QRectF(QPointF(opt[OptRowHeaders] ? x0 * u : colLeft(cb.first), y0 * u),
+                      QPointF(right, headBottom)),
+               shadow);
+  if (opt[OptRowHeaders])
+    p.fillRect(QRectF(x0 * u, rowTop(rb.first), m_rowHeadW * s * u, bottom - rowTop(rb.first)),
+               shadow);
+  p.setPen(shadowText);
+  p.setFont(headFont);
+  double hy = y0 * u;
   for (int hr : m_headRows) {
     const double hh = m_grid.RowHeightPixels(hr) * s * u;
-    if (opt[OptRowHeaders]) p.fillRect(QRectF(x0 * u, hy, m_rowHeadW * s * u, hh), shadow);
     for (int i = cb.first; i <= cb.last; ++i) {
-      const int col = m_cols[size_t(i)];
       const QRectF r(colLeft(i), hy, colLeft(i + 1) - colLeft(i), hh);
-      p.fillRect(r, shadow);
-      p.setPen(shadowText);
-      p.setFont(headFont);
-      drawText(r, m_grid.GetText(col, hr), spread::HAlignCenter, headFont);
+      drawText(r, m_grid.GetText(m_cols[size_t(i)], hr), spread::HAlignCenter, headFont);
     }
     hy += hh;
   }
-  // Row headers.
   if (opt[OptRowHeaders]) {
     for (int i = rb.first; i <= rb.last; ++i) {
       const int row = m_rows[size_t(i)];
       const QRectF r(x0 * u, rowTop(i), m_rowHeadW * s * u, rowTop(i + 1) - rowTop(i));
-      p.fillRect(r, shadow);
-      p.setPen(shadowText);
-      p.setFont(headFont);
       const QString label = m_grid.GetText(0, row);
       drawText(r, label.isEmpty() ? QString::number(row) : label, spread::HAlignCenter, headFont);
     }
   }
-  // Cells.
+  // Cells. Font and pen change only when the cell's own differ from the last cell's.
   const QFont* current = nullptr;
   QColor currentPen;
+  double lastSize = -1;
+  bool lastBold = false;
+  long lastFore = std::numeric_limits<long>::min();
   for (int i = rb.first; i <= rb.last; ++i) {
     const int row = m_rows[size_t(i)];
     const double top = rowTop(i), h = rowTop(i + 1) - top;
@@ -346,37 +401,51 @@ void SheetPrinter::PaintPage(QPainter& p, int page) const {
       if (fill >= 0 && fill != RgbColor(255, 255, 255)) p.fillRect(r, Ink(fill, Qt::white));
       const QString text = m_grid.GetText(col, row);
       if (text.isEmpty()) continue;
-      const QFont& font = CellFont(m_grid.FontSize(col, row), m_grid.FontBold(col, row));
-      if (&font != current) {
-        p.setFont(font);
-        current = &font;
+      const double size = m_grid.FontSize(col, row);
+      const bool bold = m_grid.FontBold(col, row);
+      if (!current || size != lastSize || bold != lastBold) {
+        const QFont& font = CellFont(size, bold);
+        lastSize = size;
+        lastBold = bold;
+        if (&font != current) {
+          p.setFont(font);
+          current = &font;
+        }
       }
-      const QColor ink = Ink(m_grid.ForeColor(col, row), Qt::black);
-      if (ink != currentPen) {
-        p.setPen(ink);
-        currentPen = ink;
+      const long fore = m_grid.ForeColor(col, row);
+      if (fore != lastFore) {
+        lastFore = fore;
+        const QColor ink = Ink(fore, Qt::black);
+        if (ink != currentPen) {
+          p.setPen(ink);
+          currentPen = ink;
+        }
       }
-      drawText(r, text, m_grid.TypeHAlign(col, row), font);
+      drawText(r, text, m_grid.TypeHAlign(col, row), *current);
     }
   }
   // Lines last, so fills do not cover them.
   const double left = x0 * u, head = y0 * u;
   if (opt[OptGridLines]) {
-    p.setPen(QPen(Ink(RgbColor(160, 160, 160), Qt::gray), 0.5 * u));
+    // One path for the page's lines: a stroke per line costs far more in the PDF.
     const double gx = m_rowHeadW > 0 ? left : colLeft(cb.first);
     const double gy = m_headRows.empty() ? rowTop(rb.first) : head;
+    std::vector<QLineF> lines;
+    lines.reserve(m_headRows.size() + size_t(rb.last - rb.first + cb.last - cb.first) + 6);
     double yy = head;
-    if (!m_headRows.empty()) p.drawLine(QPointF(gx, yy), QPointF(right, yy));
+    if (!m_headRows.empty()) lines.emplace_back(gx, yy, right, yy);
     for (int hr : m_headRows) {
       yy += m_grid.RowHeightPixels(hr) * s * u;
-      p.drawLine(QPointF(gx, yy), QPointF(right, yy));
+      lines.emplace_back(gx, yy, right, yy);
     }
     // The first row's top is the last header row's bottom when headers print.
     for (int i = m_headRows.empty() ? rb.first : rb.first + 1; i <= rb.last + 1; ++i)
-      p.drawLine(QPointF(gx, rowTop(i)), QPointF(right, rowTop(i)));
-    if (m_rowHeadW > 0) p.drawLine(QPointF(left, gy), QPointF(left, bottom));
+      lines.emplace_back(gx, rowTop(i), right, rowTop(i));
+    if (m_rowHeadW > 0) lines.emplace_back(left, gy, left, bottom);
     for (int j = cb.first; j <= cb.last + 1; ++j)
-      p.drawLine(QPointF(colLeft(j), gy), QPointF(colLeft(j), bottom));
+      lines.emplace_back(colLeft(j), gy, colLeft(j), bottom);
+    p.setPen(QPen(Ink(RgbColor(160, 160, 160), Qt::gray), 0.5 * u));
+    p.drawLines(lines.data(), int(lines.size()));
   }
   if (opt[OptBorder]) {
     p.setPen(QPen(Qt::black, 1.0 * u));

@@ -12,6 +12,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPageLayout>
 #include <QRectF>
 #include <QSizeF>
@@ -60,9 +61,17 @@ class SheetPrinter {
   const QFont& CellFont(double points, bool bold) const;
   struct Metrics {
     QFontMetricsF fm;
-    double widest;
+    double ascent = 0, descent = 0;
+    std::vector<float> advance;                        // per UTF-16 unit, < 0 until measured
+    QHash<QString, double> widths;                     // shaped widths of texts seen before
+    std::map<double, QHash<QString, QString>> fitted;  // by room: text as drawn
   };
-  const Metrics& MetricsOf(const QFont& font) const;
+  Metrics& MetricsOf(const QFont& font) const;
+  // Never less than the shaped width; infinite when a character defies a cheap bound.
+  static double Bound(Metrics& m, const QString& text);
+  static double Width(Metrics& m, const QString& text);
+  // The text, or its elided form when it is wider than room.
+  static QString Fit(Metrics& m, const QString& text, double room);
   QColor Ink(long ole, QColor fallback) const;
 
   const SpreadGrid& m_grid;
@@ -81,6 +90,7 @@ class SheetPrinter {
   mutable std::map<QString, QFont> m_fonts;
   mutable std::map<std::pair<int, bool>, QFont> m_cellFonts;
   mutable std::map<const QFont*, Metrics> m_metrics;
+  mutable std::map<const hf::Line*, double> m_lineH;  // points
 };
 
 }  // namespace print

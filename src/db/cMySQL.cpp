@@ -236,7 +236,13 @@ void cMySQL::EnsureAliveForChange() {
   if (clock_::TickMs() - m_lastActivityMs < IdleCheckMs) return;
   // The server may have closed the connection while it was idle (wait_timeout, a KILL, a
   // restart); the change would then fail although the server never saw it.
-  if (mysql_ping(m_mysql) != 0) Reconnect();
+  if (mysql_ping(m_mysql) != 0) {
+    // Quietly: when the server is really gone, the change itself fails next and says so once.
+    const bool quiet = m_quiet;
+    m_quiet = true;
+    Reconnect();
+    m_quiet = quiet;
+  }
   m_lastActivityMs = clock_::TickMs();
 }
 

@@ -420,4 +420,21 @@ TEST_F(SessionFaultTest, UncompressedSessionReadsTheSameRows) {
   }
 }
 
+TEST_F(SessionFaultTest, ChangeOnAnIdleConnectionToAServerThatIsGoneSaysSoOnce) {
+  auto proxy = std::make_unique<testdb::TcpProxy>(testdb::Port());
+  auto s = std::make_unique<cMySQL>();
+  s->Compress = false;
+  ASSERT_TRUE(s->real_connect(testdb::Host(), QLatin1String(testdb::kSmsUser),
+                              QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"),
+                              proxy->Port(), QString(), 0, false, QStringLiteral("euckr")));
+  proxy.reset();  // the line and the server's address are gone
+  QThread::msleep(1100);
+  RecordsetPtr rs = s->query(QStringLiteral("UPDATE counter SET n = n + 1"));
+  EXPECT_FALSE(rs);
+  EXPECT_EQ(s->affected_rows(), -1);
+  ASSERT_EQ(m_prompt.Messages().size(), 1u) << m_prompt.MessageTexts().join(u'|').toStdString();
+  EXPECT_TRUE(m_prompt.Messages()[0].text.startsWith(QStringLiteral("Error 200")));
+  EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT n FROM sms_sk.counter")), QStringLiteral("0"));
+}
+
 }  // namespace

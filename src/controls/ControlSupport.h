@@ -14,6 +14,9 @@ class QWidget;
 
 namespace controls {
 
+template <class Owner>
+class OwnedLineEdit;
+
 // The system beep of a refused key. Tests count beeps through the override (nullptr restores).
 void Beep();
 void SetBeepOverride(void (*beep)());

@@ -1,5 +1,7 @@
 #include "controls/DateBox.h"
 
+#include "controls/OwnedLineEdit.h"
+
 #include "controls/EasyDateRules.h"
 #include "controls/FrmCalendar.h"
 #include "platform/Clock.h"
@@ -13,36 +15,9 @@
 #include <algorithm>
 
 // The edit box hands its keys and focus changes to its DateBox.
-class DateEdit final : public QLineEdit {
+class DateEdit final : public controls::OwnedLineEdit<DateBox> {
  public:
-  explicit DateEdit(DateBox* owner) : QLineEdit(owner), m_owner(owner) {}
-
-  void BaseKeyPress(QKeyEvent* event) { QLineEdit::keyPressEvent(event); }
-  // The box still loses the focus while the widgets are torn down; the owner is gone by then.
-  void Detach() { m_owner = nullptr; }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if (m_owner)
-      m_owner->BoxKeyPress(event);
-    else
-      QLineEdit::keyPressEvent(event);
-  }
-  void keyReleaseEvent(QKeyEvent* event) override {
-    QLineEdit::keyReleaseEvent(event);
-    if (m_owner) m_owner->BoxKeyRelease(event);
-  }
-  void focusInEvent(QFocusEvent* event) override {
-    QLineEdit::focusInEvent(event);
-    if (m_owner) m_owner->BoxFocusIn();
-  }
-  void focusOutEvent(QFocusEvent* event) override {
-    QLineEdit::focusOutEvent(event);
-    if (m_owner) m_owner->BoxFocusOut(event->reason());
-  }
-
- private:
-  DateBox* m_owner;
+  using OwnedLineEdit::OwnedLineEdit;
 };
 
 namespace {
@@ -245,7 +220,7 @@ void DateBox::BoxKeyRelease(QKeyEvent* event) {
 
 // ---- focus ----
 
-void DateBox::BoxFocusIn() {
+void DateBox::BoxFocusIn(Qt::FocusReason) {
   // Back from the date message, another window or a popup: no new arrival.
   if (m_arrived) return;
   m_arrived = true;

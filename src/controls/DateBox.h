@@ -94,10 +94,12 @@ class DateBox : public QWidget {
 
  private:
   friend class DateEdit;
+  template <class>
+  friend class controls::OwnedLineEdit;
 
   void BoxKeyPress(QKeyEvent* event);
   void BoxKeyRelease(QKeyEvent* event);
-  void BoxFocusIn();
+  void BoxFocusIn(Qt::FocusReason reason);
   void BoxFocusOut(Qt::FocusReason reason);
   bool Passes() const;
   void Refuse(bool byMouse);

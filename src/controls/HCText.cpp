@@ -1,5 +1,7 @@
 #include "controls/HCText.h"
 
+#include "controls/OwnedLineEdit.h"
+
 #include "app/AppState.h"
 #include "controls/NumberFormat.h"
 #include "controls/TelFormat.h"
@@ -19,35 +21,13 @@
 #include <climits>
 
 // The inner edit box: hands its keys, focus changes and input-method text to the control.
-class HCTextBox final : public QLineEdit {
+class HCTextBox final : public controls::OwnedLineEdit<HCText> {
  public:
-  explicit HCTextBox(HCText* owner) : QLineEdit(owner), m_owner(owner) {}
+  using OwnedLineEdit::OwnedLineEdit;
 
-  void BaseKeyPress(QKeyEvent* event) { QLineEdit::keyPressEvent(event); }
-  // The control is going away: its own steps must not run on a half-destroyed object (the box
-  // still loses the focus while the widgets are torn down).
-  void Detach() { m_owner = nullptr; }
   void BaseInputMethod(QInputMethodEvent* event) { QLineEdit::inputMethodEvent(event); }
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if (m_owner)
-      m_owner->BoxKeyPress(event);
-    else
-      QLineEdit::keyPressEvent(event);
-  }
-  void keyReleaseEvent(QKeyEvent* event) override {
-    QLineEdit::keyReleaseEvent(event);
-    if (m_owner) m_owner->BoxKeyRelease(event);
-  }
-  void focusInEvent(QFocusEvent* event) override {
-    QLineEdit::focusInEvent(event);
-    if (m_owner) m_owner->BoxFocusIn(event->reason());
-  }
-  void focusOutEvent(QFocusEvent* event) override {
-    QLineEdit::focusOutEvent(event);
-    if (m_owner) m_owner->BoxFocusOut(event->reason());
-  }
   void inputMethodEvent(QInputMethodEvent* event) override {
     if (m_owner)
       m_owner->BoxInputMethod(event);
@@ -93,9 +73,6 @@ class HCTextBox final : public QLineEdit {
     QLineEdit::mouseDoubleClickEvent(event);
     if (m_owner) emit m_owner->DblClick();
   }
-
- private:
-  HCText* m_owner;
 };
 
 namespace {

@@ -129,6 +129,8 @@ class HCText : public QWidget {
 
  private:
   friend class HCTextBox;
+  template <class>
+  friend class controls::OwnedLineEdit;
 
   // The edit box hands its events here.
   void BoxKeyPress(QKeyEvent* event);

@@ -5,6 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
+  ccache                  # rebuilds reuse what was compiled before
   qt6-base-dev            # Qt Widgets, PrintSupport, Network, DBus and Test (Qt6Test comes with it)
   dbus-daemon             # the private session bus of the input-mode tests
   libmariadb-dev          # the client library the program talks through

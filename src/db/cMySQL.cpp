@@ -15,13 +15,16 @@
 namespace {
 
 constexpr unsigned long kCompress = 32;  // CLIENT_COMPRESS
-// Strict, so that a value too long or too large for its column is an error and never stored cut
-// or clamped, whatever the server's global mode. No ONLY_FULL_GROUP_BY: the report statements
-// group loosely.
-constexpr const char* kSessionSqlMode =
-    "SET SESSION sql_mode = 'STRICT_ALL_TABLES,ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION'";
-// How long a reconnect waits for the old connection to end before it looks at the data.
-constexpr int kOldConnectionWaitMs = 5000;
+// Every connection sets its own rules, whatever the server's defaults or init_connect say:
+// strict, so that a value too long or too large for its column is an error and never stored cut
+// or clamped (no ONLY_FULL_GROUP_BY: the report statements group loosely); autocommit, so a
+// saved change never waits for a COMMIT that no one sends; and REPEATABLE READ, so that no read
+// sees another connection's uncommitted rows.
+constexpr const char* kSessionRules =
+    "SET SESSION sql_mode = 'STRICT_ALL_TABLES,ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION',"
+    " SESSION autocommit = 1, SESSION completion_type = 'NO_CHAIN'";
+constexpr const char* kSessionIsolation = "SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ";
+constexpr long kUnknownThread = 1094;
 
 QByteArray Bytes(const QString& text) { return cp949::EncodeLossy(text); }
 const char* OrNull(const QByteArray& bytes) {
@@ -90,8 +93,9 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
   mysql_options(m_mysql, MYSQL_OPT_CONNECT_TIMEOUT, &ConnectTimeoutSeconds);
   mysql_options(m_mysql, MYSQL_OPT_READ_TIMEOUT, &ReadTimeoutSeconds);
   mysql_options(m_mysql, MYSQL_OPT_WRITE_TIMEOUT, &WriteTimeoutSeconds);
-  // Runs on every connect, reconnects included.
-  mysql_options(m_mysql, MYSQL_INIT_COMMAND, kSessionSqlMode);
+  // Run on every connect, reconnects included, after the server's own init_connect.
+  mysql_options(m_mysql, MYSQL_INIT_COMMAND, kSessionRules);
+  mysql_options(m_mysql, MYSQL_INIT_COMMAND, kSessionIsolation);
   // Every text crosses the connection in code page 949, so the connection says so from the
   // handshake on; sessions with their own character set may still change it below.
   mysql_options(m_mysql, MYSQL_SET_CHARSET_NAME, "euckr");
@@ -112,24 +116,39 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
   }
   m_connected = true;
   m_lastActivityMs = clock_::TickMs();
-  m_clientAddress = QuietValue(
-      QStringLiteral("SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = CONNECTION_ID()"));
+  m_identity = ConnectionIdentity{static_cast<long>(mysql_thread_id(m_mysql)), QString(), 0};
+  if (const auto row = QuietRow(
+          QStringLiteral("SELECT CONCAT(@@hostname, ':', @@port), UNIX_TIMESTAMP() - VARIABLE_VALUE"
+                         " FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'UPTIME'"));
+      row && row->size() == 2) {
+    m_identity.server = row->at(0);
+    m_identity.started = row->at(1).toLongLong();
+  }
   ConnectionBookkeeping();
   ApplyCharset();
   return true;
 }
 
-QString cMySQL::QuietValue(const QString& sql) {
+std::optional<QStringList> cMySQL::QuietRow(const QString& sql) {
   const QByteArray bytes = Bytes(sql);
-  if (mysql_real_query(m_mysql, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
-    return QString();
+  if (!m_connected ||
+      mysql_real_query(m_mysql, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
+    return std::nullopt;
   MYSQL_RES* result = mysql_store_result(m_mysql);
-  if (!result) return QString();
-  QString value;
-  if (MYSQL_ROW row = mysql_fetch_row(result); row && row[0])
-    value = cp949::Decode(row[0], mysql_fetch_lengths(result)[0]);
+  if (!result) return std::nullopt;
+  QStringList values;
+  if (MYSQL_ROW row = mysql_fetch_row(result)) {
+    const unsigned long* len = mysql_fetch_lengths(result);
+    for (unsigned int i = 0; i < mysql_num_fields(result); ++i)
+      values << (row[i] ? cp949::Decode(row[i], len[i]) : QString());
+  }
   mysql_free_result(result);
-  return value;
+  return values;
+}
+
+QString cMySQL::QuietValue(const QString& sql) {
+  const auto row = QuietRow(sql);
+  return row && !row->isEmpty() ? row->first() : QString();
 }
 
 void cMySQL::ConnectionBookkeeping() {
@@ -196,39 +215,63 @@ bool cMySQL::IsRead(const QString& sql) const {
          word == QLatin1String("EXPLAIN");
 }
 
-bool cMySQL::Reconnect() {
-  const long oldId = m_mysql ? static_cast<long>(mysql_thread_id(m_mysql)) : 0;
-  const QString oldAddress = m_clientAddress;
+void cMySQL::LoseConnection() {
+  // Whatever the old connection was doing may still happen until it is proven gone.
+  if (m_connected && m_identity.id > 0) m_unresolved.push_back(m_identity);
   if (m_mysql) mysql_close(m_mysql);
   m_mysql = mysql_init(nullptr);
   m_connected = false;
-  m_clientAddress.clear();
-  if (!real_connect(host, user, password, db, port, unix_socket, 0, m_quiet, m_charset))
-    return false;
-  EndOldConnection(oldId, oldAddress);
-  return true;
+  m_identity = {};
 }
 
-void cMySQL::EndOldConnection(long id, const QString& clientAddress) {
-  // After a server restart the ids start again, so the old id may belong to another client by
-  // now. Only a process of this account from the old connection's own address and port is
-  // provably ours; a socket connection ("localhost", no port) proves nothing and is left alone.
-  if (id <= 0 || !clientAddress.contains(QLatin1Char(':'))) return;
-  const QString probe = QStringLiteral(
-                            "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1 AND "
-                            "USER = '%2' AND HOST = '%3'")
-                            .arg(id)
-                            .arg(escape_string(user), escape_string(clientAddress));
-  if (QuietValue(probe) != QLatin1String("1")) return;
+bool cMySQL::Reconnect(bool quiet) {
+  LoseConnection();
+  const bool wasQuiet = m_quiet;
+  m_quiet = m_quiet || quiet;
+  const bool ok = real_connect(host, user, password, db, port, unix_socket, 0, m_quiet, m_charset);
+  m_quiet = wasQuiet;
+  if (ok) ResolveOldConnections();
+  return ok;
+}
+
+bool cMySQL::ResolveOldConnections() {
+  if (m_unresolved.empty()) return true;
+  if (!m_connected) return Reconnect(true) && m_unresolved.empty();
+  std::erase_if(m_unresolved, [this](const ConnectionIdentity& old) {
+    return EndOldConnection(old) != OldConnectionEnd::GaveUp;
+  });
+  return m_unresolved.empty();
+}
+
+cMySQL::OldConnectionEnd cMySQL::EndOldConnection(const ConnectionIdentity& old) {
+  const QString probe =
+      QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
+          .arg(old.id);
+  const QString listed = QuietValue(probe);
+  if (listed == QLatin1String("0")) return OldConnectionEnd::NotFound;
+  if (listed != QLatin1String("1")) return OldConnectionEnd::GaveUp;
+  // A process with that id is ours only within the same server lifetime: after a restart the
+  // ids start again (the old connection ended with the restart), and another server's ids say
+  // nothing about it. Start times are read to the second, so they may differ by one.
+  const ConnectionIdentity& now = m_identity;
+  if (old.started == 0 || now.started == 0 || old.server.isEmpty() || old.server != now.server)
+    return OldConnectionEnd::GaveUp;
+  if (std::llabs(old.started - now.started) > 1 || now.id <= old.id)
+    return OldConnectionEnd::NotFound;
   try {
-    Kill(id);
-  } catch (const MySqlError&) {
-    return;  // ended meanwhile
+    Kill(old.id);
+  } catch (const MySqlError& e) {
+    if (e.number == kUnknownThread) return OldConnectionEnd::NotFound;
   }
-  // A KILL only asks; wait until the old connection has finished whatever it was doing, so
-  // that what the data says afterwards is final.
-  const std::int64_t until = clock_::TickMs() + kOldConnectionWaitMs;
-  while (QuietValue(probe) == QLatin1String("1") && clock_::TickMs() < until) QThread::msleep(20);
+  // A KILL only asks; the connection is over when the server no longer lists it, and only then
+  // has whatever it was doing finished one way or the other.
+  const std::int64_t until = clock_::TickMs() + OldConnectionWaitMs;
+  for (;;) {
+    const QString still = QuietValue(probe);
+    if (still == QLatin1String("0")) return OldConnectionEnd::Gone;
+    if (still != QLatin1String("1") || clock_::TickMs() >= until) return OldConnectionEnd::GaveUp;
+    QThread::msleep(20);
+  }
 }
 
 void cMySQL::EnsureAliveForChange() {
@@ -238,10 +281,7 @@ void cMySQL::EnsureAliveForChange() {
   // restart); the change would then fail although the server never saw it.
   if (mysql_ping(m_mysql) != 0) {
     // Quietly: when the server is really gone, the change itself fails next and says so once.
-    const bool quiet = m_quiet;
-    m_quiet = true;
-    Reconnect();
-    m_quiet = quiet;
+    Reconnect(true);
   }
   m_lastActivityMs = clock_::TickMs();
 }
@@ -255,16 +295,20 @@ bool cMySQL::BeginTrans() {
 cMySQL::CommitResult cMySQL::CommitTrans() {
   if (!m_inTransaction) return CommitResult::Failed;
   Run(QStringLiteral("COMMIT"), false, true, "query");
-  const bool ok = m_affectedRows >= 0;
-  m_inTransaction = false;
-  if (ok) return CommitResult::Committed;
-  return m_lastLost ? CommitResult::Unknown : CommitResult::Failed;
+  if (m_affectedRows >= 0) {
+    m_inTransaction = false;
+    return CommitResult::Committed;
+  }
+  if (m_lastLost) return CommitResult::Unknown;
+  // A refused COMMIT may leave the transaction open: end it before anyone reads a box.
+  RollbackTrans();
+  return CommitResult::Failed;
 }
 
 void cMySQL::RollbackTrans() {
-  if (!m_inTransaction) return;
-  Run(QStringLiteral("ROLLBACK"), true, true, "query");
+  if (m_inTransaction) Run(QStringLiteral("ROLLBACK"), true, true, "query");
   m_inTransaction = false;
+  ShowDeferredError();
 }
 
 RecordsetPtr cMySQL::query(const QString& sql, bool quiet) {
@@ -317,18 +361,20 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     const bool lost = number == kServerLost || number == kServerGone;
     m_lastLost = lost;
     if (lost && m_inTransaction) {
-      // The server rolls the open transaction back with its connection; the caller learns the
-      // outcome from LastFailureWasLostConnection and tells it, so no box here.
+      // The server rolls the open transaction back with its connection, unless the COMMIT is
+      // still on its way: the old connection stays unresolved until proven gone. The caller
+      // tells the outcome, so no box here, not even for a failed reconnect.
       m_inTransaction = false;
-      Reconnect();
-      m_lastLost = true;  // the reconnect ran statements of its own
+      Reconnect(true);
+      ShowDeferredError();  // an earlier statement's error, if any
+      m_lastLost = true;    // the reconnect ran statements of its own
       return Failed();
     }
     if (lost && !reconnected) {
       // 2013 means the statement was on its way or running when the line broke: a change may
       // already be done, so it is not sent a second time (a charge must never count twice).
       const bool resend = number == kServerGone || IsRead(sql);
-      if (!Reconnect()) return Failed();
+      if (!Reconnect(false)) return Failed();
       reconnected = true;
       if (resend) continue;
       description += QStringLiteral(
@@ -337,21 +383,35 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     } else if (number == kDeadlock && !m_inTransaction && user == QLatin1String("tavelin4417") &&
                deadlockRetries < 5) {
       QThread::msleep(500);
-      if (!Reconnect()) return Failed();
+      if (!Reconnect(false)) return Failed();
       ++deadlockRetries;
       continue;
     }
 
-    // A deadlock has rolled the whole transaction back.
-    if (number == kDeadlock) m_inTransaction = false;
     if (!quiet) {
-      MsgBox(ErrorBoxText(number, description, QStringLiteral("query"), QStringLiteral("cMySQL")) +
-                 QStringLiteral("\n\n") + sql,
-             MsgButtons::Ok, MsgIcon::Critical);
+      const QString box =
+          ErrorBoxText(number, description, QStringLiteral("query"), QStringLiteral("cMySQL")) +
+          QStringLiteral("\n\n") + sql;
+      if (m_inTransaction && !m_deferredError)
+        m_deferredError = box;
+      else if (!m_inTransaction)
+        MsgBox(box, MsgButtons::Ok, MsgIcon::Critical);
+    }
+    // A deadlock has rolled the whole transaction back and released its locks.
+    if (number == kDeadlock && m_inTransaction) {
+      m_inTransaction = false;
+      ShowDeferredError();
     }
     m_lastLost = lost;
     return Failed();
   }
+}
+
+void cMySQL::ShowDeferredError() {
+  if (!m_deferredError) return;
+  const QString box = *m_deferredError;
+  m_deferredError.reset();
+  MsgBox(box, MsgButtons::Ok, MsgIcon::Critical);
 }
 
 RecordsetPtr cMySQL::Failed() {

@@ -6,10 +6,13 @@
 #include "db/Recordset.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 struct st_mysql;
 struct st_mysql_res;
@@ -90,13 +93,28 @@ class cMySQL {
   // back); nothing of it is ever sent again on the new connection.
   enum class CommitResult { Committed, Failed, Unknown };
   bool BeginTrans();
-  // Unknown: the connection broke while the COMMIT was on its way; the session has reconnected
-  // and the old connection is gone, so the data now tells the outcome.
+  // Unknown: the connection broke while the COMMIT was on its way. The data tells the outcome
+  // only once ResolveOldConnections has proven the old connection gone.
   CommitResult CommitTrans();
   void RollbackTrans();
   bool InTransaction() const { return m_inTransaction; }
   // The last failed statement failed because the connection was lost (2006, 2013).
   bool LastFailureWasLostConnection() const { return m_lastLost; }
+
+  // A connection the session lost is not over until the server says so: a COMMIT held up in
+  // the network may still arrive on it. Within one server lifetime ids are never handed out
+  // twice, so the id with the server's start time names it, over TCP or a socket alike.
+  struct ConnectionIdentity {
+    long id = 0;
+    QString server;            // host:port as the server names itself
+    std::int64_t started = 0;  // the server's start, seconds since the epoch; 0 unknown
+  };
+  enum class OldConnectionEnd { Gone, NotFound, GaveUp };
+  // Reconnects when needed and ends every connection the session lost; true when each one is
+  // proven gone, so that what the data says now is final. Never shows a box.
+  bool ResolveOldConnections();
+  bool HasUnresolvedConnections() const { return !m_unresolved.empty(); }
+  const ConnectionIdentity& Identity() const { return m_identity; }
 
   // Plain properties; real_connect fills them.
   QString user;
@@ -116,12 +134,17 @@ class cMySQL {
   // A change sent on a connection idle this long is preceded by a ping, so that a connection
   // the server dropped meanwhile is replaced before the change, not after it failed.
   int IdleCheckMs = 1000;
+  // How long the end of a lost connection is waited for after the KILL before giving up.
+  int OldConnectionWaitMs = 5000;
 
  private:
   RecordsetPtr Run(const QString& sql, bool quiet, bool retries, const char* procedure);
-  bool Reconnect();
-  void EndOldConnection(long id, const QString& clientAddress);
+  bool Reconnect(bool quiet);
+  OldConnectionEnd EndOldConnection(const ConnectionIdentity& old);
+  void LoseConnection();
+  std::optional<QStringList> QuietRow(const QString& sql);
   QString QuietValue(const QString& sql);
+  void ShowDeferredError();
   void EnsureAliveForChange();
   RecordsetPtr Failed();
   bool IsRead(const QString& sql) const;
@@ -148,7 +171,9 @@ class cMySQL {
   bool m_inTransaction = false;
   bool m_lastLost = false;
   std::int64_t m_lastActivityMs = 0;
-  // The client address (host:port) the server lists for this connection: proof that a process
-  // with the old id is still ours after a reconnect.
-  QString m_clientAddress;
+  ConnectionIdentity m_identity;
+  std::vector<ConnectionIdentity> m_unresolved;
+  // Inside a transaction an error box waits until the transaction is over: a person reading it
+  // must not hold other staff's row locks.
+  std::optional<QString> m_deferredError;
 };

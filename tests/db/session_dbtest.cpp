@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -435,6 +437,89 @@ TEST_F(SessionFaultTest, ChangeOnAnIdleConnectionToAServerThatIsGoneSaysSoOnce) 
   ASSERT_EQ(m_prompt.Messages().size(), 1u) << m_prompt.MessageTexts().join(u'|').toStdString();
   EXPECT_TRUE(m_prompt.Messages()[0].text.startsWith(QStringLiteral("Error 200")));
   EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT n FROM sms_sk.counter")), QStringLiteral("0"));
+}
+
+}  // namespace
+
+namespace {
+
+class SessionRulesTest : public SessionTest {
+ protected:
+  void TearDown() override {
+    m_admin.Exec(
+        QStringLiteral("SET GLOBAL init_connect = ''; SET GLOBAL completion_type = 'NO_CHAIN';"
+                       "SET GLOBAL TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
+  }
+};
+
+TEST_F(SessionRulesTest, EveryConnectSetsItsOwnRulesWhateverTheServerDefaults) {
+  // A lax server: changes wait for a COMMIT nobody sends, reads see uncommitted rows, a COMMIT
+  // opens the next transaction.
+  m_admin.Exec(QStringLiteral(
+      "SET GLOBAL init_connect = 'SET autocommit=0'; SET GLOBAL completion_type = 'CHAIN';"
+      "SET GLOBAL TRANSACTION ISOLATION LEVEL READ UNCOMMITTED"));
+  auto s = Connect();
+  ASSERT_TRUE(m_connected);
+  const auto rules = [&s] {
+    RecordsetPtr rs =
+        s->query(QStringLiteral("SELECT @@autocommit, @@completion_type, @@tx_isolation"));
+    return rs ? QStringList{rs->Fields(0), rs->Fields(1), rs->Fields(2)} : QStringList();
+  };
+  const QStringList expected{QStringLiteral("1"), QStringLiteral("NO_CHAIN"),
+                             QStringLiteral("REPEATABLE-READ")};
+  EXPECT_EQ(rules(), expected);
+
+  // The same after the server ended the connection and the session made a new one.
+  const long first = s->thread_id();
+  m_admin.Exec(QStringLiteral("KILL %1").arg(first));
+  WaitGone(first);
+  QThread::msleep(1100);
+  s->query(QStringLiteral("UPDATE counter SET n = n + 1"));
+  ASSERT_EQ(s->affected_rows(), 1);
+  EXPECT_NE(s->thread_id(), first);
+  EXPECT_EQ(rules(), expected);
+
+  // What it saved stays saved when its connection ends.
+  const long second = s->thread_id();
+  m_admin.Exec(QStringLiteral("KILL %1").arg(second));
+  WaitGone(second);
+  EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT n FROM sms_sk.counter")), QStringLiteral("1"));
+
+  // Another connection's uncommitted row is not read.
+  testdb::Admin other;
+  other.Exec(QStringLiteral("START TRANSACTION; UPDATE sms_sk.counter SET n = 99"));
+  RecordsetPtr rs = s->query(QStringLiteral("SELECT n FROM counter"));
+  ASSERT_TRUE(rs);
+  EXPECT_EQ(rs->Fields(0), QStringLiteral("1"));
+  other.Exec(QStringLiteral("ROLLBACK"));
+}
+
+TEST_F(SessionFaultTest, SocketSessionEndsItsOldConnectionAfterAReconnect) {
+  // Over a socket the server lists no client port: the connection is known by its id and the
+  // server's start time alone.
+  const QString path =
+      QDir::tempPath() +
+      QStringLiteral("/sendora-proxy-%1.sock").arg(QCoreApplication::applicationPid());
+  testdb::TcpProxy proxy(path, testdb::Socket());
+  auto s = std::make_unique<cMySQL>();
+  s->Compress = false;
+  ASSERT_TRUE(s->real_connect(QStringLiteral("localhost"), QLatin1String(testdb::kSmsUser),
+                              QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), 0,
+                              path, 0, false, QStringLiteral("euckr")));
+  EXPECT_EQ(
+      m_admin.Value(QStringLiteral("SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = %1")
+                        .arg(s->thread_id())),
+      QStringLiteral("localhost"));
+  const long old = s->thread_id();
+  proxy.Hold("SELECT SLEEP");
+  RecordsetPtr rs = s->query(QStringLiteral("SELECT SLEEP(0) AS z, name FROM ta"));
+  ASSERT_TRUE(rs);
+  EXPECT_EQ(proxy.Held(), 1);
+  EXPECT_FALSE(s->HasUnresolvedConnections());
+  EXPECT_EQ(m_admin.Value(
+                QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
+                    .arg(old)),
+            QStringLiteral("0"));
 }
 
 }  // namespace

@@ -229,10 +229,16 @@ void FrmCertifiedTelNumMng::btnDel_Click() {
                 false))
     return;
 
-  if (!DeleteWithArchive(code)) {
-    MsgInfo(QStringLiteral(
-        "자료를 삭제 할 수 없습니다.\n\n이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."));
-    return;
+  switch (DeleteWithArchive(code, GetCellText(*spList, 2, row), GetCellText(*spList, 3, row))) {
+    case Deleted::Yes:
+      break;
+    case Deleted::No:
+      MsgInfo(
+          QStringLiteral("자료를 삭제 할 수 없습니다.\n\n이미 삭제되었거나, 삭제할 수 없는 "
+                         "경우가 발생했습니다."));
+      return;
+    case Deleted::Told:
+      return;  // the row stays until the list is read again
   }
   spList->DeleteRows(row, 1);
   spList->SetMaxRows(spList->DataRowCnt());
@@ -241,31 +247,56 @@ void FrmCertifiedTelNumMng::btnDel_Click() {
   LoadDelList();
 }
 
-bool FrmCertifiedTelNumMng::DeleteWithArchive(const QString& code) {
+FrmCertifiedTelNumMng::Deleted FrmCertifiedTelNumMng::DeleteWithArchive(const QString& code,
+                                                                        const QString& created,
+                                                                        const QString& creator) {
   // A number leaves only together with its archive row: one transaction, both or neither.
-  DBTransaction trans;
-  if (!trans.Begin()) return false;
-  const int archived = DBExecute(
-      QStringLiteral("INSERT INTO certified_telno_del") +
-          QStringLiteral(
-              " (code, userid, telno, created_dttm, creator_name, bigo, del_dttm, del_name)") +
-          QStringLiteral(" SELECT code, userid, telno, created_dttm, creator_name, bigo, NOW(), ") +
-          DBQuoted(CurrentStaff().userName) +
-          QStringLiteral(" FROM certified_telno WHERE code = ") + code,
-      false);
-  if (archived < 1 ||
-      DBExecute(QStringLiteral("DELETE FROM certified_telno WHERE code = ") + code, false) < 1)
-    return false;  // rolled back on leaving
-  switch (trans.Commit()) {
-    case DBTransaction::Outcome::Committed:
-      return true;
-    case DBTransaction::Outcome::Failed:
-      return false;
-    case DBTransaction::Outcome::Unknown:
-      break;
+  {
+    DBTransaction trans;
+    if (!trans.Begin()) return Deleted::No;
+    const int archived = DBExecute(
+        QStringLiteral("INSERT INTO certified_telno_del") +
+            QStringLiteral(
+                " (code, userid, telno, created_dttm, creator_name, bigo, del_dttm, del_name)") +
+            QStringLiteral(
+                " SELECT code, userid, telno, created_dttm, creator_name, bigo, NOW(), ") +
+            DBQuoted(CurrentStaff().userName) +
+            QStringLiteral(" FROM certified_telno WHERE code = ") + code,
+        false);
+    if (archived < 1 ||
+        DBExecute(QStringLiteral("DELETE FROM certified_telno WHERE code = ") + code, false) < 1) {
+      trans.Rollback();
+      return Deleted::No;
+    }
+    switch (trans.Commit()) {
+      case DBTransaction::Outcome::Committed:
+        return Deleted::Yes;
+      case DBTransaction::Outcome::Failed:
+        return Deleted::No;
+      case DBTransaction::Outcome::Unknown:
+        break;
+    }
   }
-  // The line broke while the COMMIT was on its way: the number tells what happened.
-  const QString left =
-      trans.Value(QStringLiteral("SELECT COUNT(*) FROM certified_telno WHERE code = ") + code);
-  return left == QLatin1String("0");
+  // The line broke while the COMMIT was on its way. The number tells what happened once the
+  // old connection is proven gone; the code alone could name another customer's number after a
+  // server crash handed it out again.
+  const QString sql = QStringLiteral("SELECT COUNT(*) FROM certified_telno WHERE code = ") + code +
+                      QStringLiteral(" AND userid = ") + DBQuoted(lblID->text()) +
+                      QStringLiteral(" AND created_dttm = ") + DBQuoted(created) +
+                      QStringLiteral(" AND creator_name = ") + DBQuoted(creator);
+  for (;;) {
+    const std::optional<QString> left = DBSettledValue(sql);
+    if (left == QLatin1String("0")) return Deleted::Yes;
+    if (left == QLatin1String("1")) {
+      MsgInfo(
+          QStringLiteral("삭제 중 서버와의 연결이 끊겨 발신번호가 삭제되지 않았습니다.\n\n"
+                         "다시 삭제하세요."));
+      return Deleted::Told;
+    }
+    if (!MsgYesNo(QStringLiteral("삭제 중 서버와의 연결이 끊겨, 발신번호가 삭제되었는지 아직 "
+                                 "확인하지 못했습니다.\n\n서버와 연결되었으면 [예]를 눌러 다시 "
+                                 "확인하세요. 다시 확인하시겠습니까?"),
+                  QStringLiteral("삭제"), true))
+      return Deleted::Told;
+  }
 }

@@ -33,7 +33,9 @@ class FrmCertifiedTelNumMng : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool DeleteWithArchive(const QString& code);
+  // Told: the outcome was not a plain yes or no, and the staff member has been told about it.
+  enum class Deleted { Yes, No, Told };
+  Deleted DeleteWithArchive(const QString& code, const QString& created, const QString& creator);
   void Form_Activate();
   void LoadList();
   void LoadDelList();

@@ -27,6 +27,16 @@ const QString kNothingSaved = QStringLiteral("수정된 내용이 없거나, 자
 const QString kLostNotSaved = QStringLiteral(
     "저장 중 서버와의 연결이 끊겨 충전이 저장되지 않았습니다.\n\n"
     "잔여 건수도 바뀌지 않았습니다. 다시 저장하세요.");
+const QString kSavedAfterBreak = QStringLiteral(
+    "저장 중 서버와의 연결이 끊겼지만, 확인해 보니 충전은 정상적으로 저장되었습니다.\n\n"
+    "다시 충전하지 마세요.");
+const QString kUnconfirmed = QStringLiteral(
+    "저장 중 서버와의 연결이 끊겨, 충전이 저장되었는지 아직 확인하지 못했습니다.\n\n"
+    "다시 저장하지 마세요. 입력한 내용은 그대로 두었습니다. 서버와 연결되면 [다시 확인]을 "
+    "눌러 저장 여부를 확인하세요.");
+const QString kCloseUnconfirmed = QStringLiteral(
+    "저장되었는지 확인하지 못한 충전이 있습니다.\n\n"
+    "지금 닫으면 이 충전의 저장 여부를 이 창에서 더 확인할 수 없습니다. 닫으시겠습니까?");
 const QString kAmountTooLarge = QStringLiteral(
     "입금액이 너무 큽니다.\n\n한 번에 등록할 수 있는 입금액은 "
     "-2,147,483,648원부터 2,147,483,647원까지입니다.");
@@ -92,9 +102,13 @@ fBFill_Save::fBFill_Save(QWidget* parent) : QDialog(parent) {
   btnClose->setObjectName(QStringLiteral("btnClose"));
   auto* lblInfo = new QLabel(QStringLiteral(" *는 필수입력"), this);
   lblInfo->setObjectName(QStringLiteral("lblInfo"));
+  btnCheck = new QPushButton(QStringLiteral("다시 확인"), this);
+  btnCheck->setObjectName(QStringLiteral("btnCheck"));
+  btnCheck->hide();
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(lblInfo);
   buttons->addStretch();
+  buttons->addWidget(btnCheck);
   buttons->addWidget(btnSave);
   buttons->addWidget(btnClose);
   auto* layout = new QVBoxLayout(this);
@@ -116,9 +130,11 @@ fBFill_Save::fBFill_Save(QWidget* parent) : QDialog(parent) {
     cmbMoney_LostFocus();
   });
   connect(btnSave, &QPushButton::clicked, this, &fBFill_Save::btnSave_Click);
-  connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+  connect(btnClose, &QPushButton::clicked, this, &fBFill_Save::reject);
+  connect(btnCheck, &QPushButton::clicked, this, &fBFill_Save::btnCheck_Click);
   auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
   connect(f2, &QShortcut::activated, this, [this] {
+    if (!btnSave->isEnabled()) return;
     btnSave->setFocus();
     cmbMoney_LostFocus();
     btnSave_Click();
@@ -212,77 +228,109 @@ void fBFill_Save::cmbMoney_LostFocus() {
   htField[3]->SetText(QString::number(MessageCount(milli)));
 }
 
-bool fBFill_Save::SaveCharge() {
-  const QString reguser = htField[1]->property("Tag").toString();  // escaped at the login
-  const QString userid = htField[0]->Text();
-  const std::int64_t count = htField[3]->Text().remove(u',').toLongLong();
+fBFill_Save::Saved fBFill_Save::SaveCharge() {
+  m_sent.reguser = htField[1]->property("Tag").toString();  // escaped at the login
+  m_sent.userid = htField[0]->Text();
+  m_sent.count = htField[3]->Text().remove(u',').toLongLong();
   const std::int64_t milli = ParseAmountMilli(FormatAmount(cmbMoney->currentText())).value_or(0);
-  const std::int64_t money = (milli < 0 ? milli - 500 : milli + 500) / 1000;
+  m_sent.money = (milli < 0 ? milli - 500 : milli + 500) / 1000;
 
-  // The charge row and the balance raise are one transaction: both or neither.
+  // The charge row and the balance raise are one transaction: both or neither. Every message
+  // waits until it is over, so no one else's charge waits on this customer's row meanwhile.
   DBTransaction trans;
   if (!trans.Begin()) {
     MsgInfo(kNothingSaved);
-    return false;
+    return Saved::No;
   }
   const QString insert =
       QStringLiteral("INSERT INTO ") + QStringLiteral("smsfill") +
       QStringLiteral(" (reguser, userid, regtime, regtype, casecnt, casemoney, bigo") +
-      QStringLiteral(") VALUES (") + QStringLiteral(" '") + reguser + QStringLiteral("'") +
-      QStringLiteral(", ") + DBQuoted(userid) + QStringLiteral(", ") + QStringLiteral("NOW()+0") +
-      QStringLiteral(", ") + QStringLiteral("0") + QStringLiteral(", ") + QString::number(count) +
-      QStringLiteral(", ") + QString::number(money) + QStringLiteral(", ") +
-      DBQuoted(htField[4]->Text()) + QStringLiteral(")");
+      QStringLiteral(") VALUES (") + QStringLiteral(" '") + m_sent.reguser + QStringLiteral("'") +
+      QStringLiteral(", ") + DBQuoted(m_sent.userid) + QStringLiteral(", ") +
+      QStringLiteral("NOW()+0") + QStringLiteral(", ") + QStringLiteral("0") +
+      QStringLiteral(", ") + QString::number(m_sent.count) + QStringLiteral(", ") +
+      QString::number(m_sent.money) + QStringLiteral(", ") + DBQuoted(htField[4]->Text()) +
+      QStringLiteral(")");
   if (DBExecute(insert, false) < 1) {
-    MsgInfo(trans.Lost() ? kLostNotSaved : kNothingSaved);
-    return false;
+    const bool lost = trans.Lost();
+    trans.Rollback();
+    MsgInfo(lost ? kLostNotSaved : kNothingSaved);
+    return Saved::No;
   }
   m_code = DBInsertId();
 
-  const int raised =
-      DBExecute(QStringLiteral("UPDATE smsuser SET restcnt = restcnt + ") + QString::number(count) +
-                    QStringLiteral(" WHERE userid = ") + DBQuoted(userid),
-                false);
+  const int raised = DBExecute(QStringLiteral("UPDATE smsuser SET restcnt = restcnt + ") +
+                                   QString::number(m_sent.count) +
+                                   QStringLiteral(" WHERE userid = ") + DBQuoted(m_sent.userid),
+                               false);
   if (raised != 1) {
-    if (trans.Lost()) {
-      MsgInfo(kLostNotSaved);
-    } else {
-      // No customer, or several sharing the ID: nothing is kept.
-      trans.Rollback();
-      MsgInfo(
-          QStringLiteral("데이터 처리중 문제가 발생하였습니다. 다시 처리하여 주시기 바랍니다."));
-    }
-    return false;
+    const bool lost = trans.Lost();
+    trans.Rollback();
+    // No customer, or several sharing the ID: nothing is kept.
+    MsgInfo(lost ? kLostNotSaved
+                 : QStringLiteral(
+                       "데이터 처리중 문제가 발생하였습니다. 다시 처리하여 주시기 바랍니다."));
+    return Saved::No;
   }
 
   switch (trans.Commit()) {
     case DBTransaction::Outcome::Committed:
-      return true;
+      return Saved::Yes;
     case DBTransaction::Outcome::Failed:
       MsgInfo(kNothingSaved);
-      return false;
+      return Saved::No;
     case DBTransaction::Outcome::Unknown:
       break;
   }
-  // The line broke while the COMMIT was on its way; the old connection has ended, so the
-  // charge row tells what happened (the raise went with it or not at all).
-  const QString found = trans.Value(QStringLiteral("SELECT COUNT(*) FROM smsfill WHERE code = ") +
-                                    QString::number(m_code));
+  return Settle();
+}
+
+fBFill_Save::Saved fBFill_Save::Settle() {
+  // The row is ours only with all it was written with: after a server crash the same code may
+  // have gone to someone else's charge.
+  const std::optional<QString> found =
+      DBSettledValue(QStringLiteral("SELECT COUNT(*) FROM smsfill WHERE code = ") +
+                     QString::number(m_code) + QStringLiteral(" AND userid = ") +
+                     DBQuoted(m_sent.userid) + QStringLiteral(" AND reguser = '") + m_sent.reguser +
+                     QStringLiteral("' AND casecnt = ") + QString::number(m_sent.count) +
+                     QStringLiteral(" AND casemoney = ") + QString::number(m_sent.money));
   if (found == QLatin1String("1")) {
-    MsgInfo(QStringLiteral("저장 중 서버와의 연결이 끊겼지만, 확인해 보니 충전은 정상적으로 "
-                           "저장되었습니다(충전 코드 %1).\n\n다시 충전하지 마세요.")
-                .arg(m_code));
-    return true;
+    ShowUnconfirmed(false);
+    MsgInfo(kSavedAfterBreak);
+    return Saved::Yes;
   }
   if (found == QLatin1String("0")) {
+    ShowUnconfirmed(false);
     MsgInfo(kLostNotSaved);
-  } else {
-    MsgInfo(QStringLiteral("저장 중 서버와의 연결이 끊겨 충전이 저장되었는지 확인하지 "
-                           "못했습니다.\n\n다시 충전하기 전에 충전내역에서 충전 코드 %1이 "
-                           "있는지 먼저 확인하세요.")
-                .arg(m_code));
+    return Saved::No;
   }
-  return false;
+  ShowUnconfirmed(true);
+  MsgInfo(kUnconfirmed);
+  return Saved::Unconfirmed;
+}
+
+void fBFill_Save::ShowUnconfirmed(bool unconfirmed) {
+  // Saving again before the first charge is settled could count it twice.
+  btnCheck->setVisible(unconfirmed);
+  btnSave->setEnabled(!unconfirmed);
+  cmbMoney->setEnabled(!unconfirmed);
+  htField[4]->setEnabled(!unconfirmed);
+  if (unconfirmed) SafeSetFocus(btnCheck);
+}
+
+void fBFill_Save::btnCheck_Click() {
+  if (!btnCheck->isVisible()) return;
+  if (Settle() == Saved::Yes) Finish();
+}
+
+void fBFill_Save::Finish() {
+  ShowHoverlet(QStringLiteral("자료가 저장되었습니다."), 500);
+  accept();
+}
+
+void fBFill_Save::reject() {
+  if (btnCheck->isVisible() && !MsgYesNo(kCloseUnconfirmed, QString(), false)) return;
+  QDialog::reject();
 }
 
 void fBFill_Save::btnSave_Click() {
@@ -303,7 +351,6 @@ void fBFill_Save::btnSave_Click() {
     MsgInfo(QStringLiteral("수정은 안됩니다. 개발팀으로 연락주세요."));
     return;
   }
-  if (!SaveCharge()) return;
-  ShowHoverlet(QStringLiteral("자료가 저장되었습니다."), 500);
-  accept();
+  if (!btnSave->isEnabled()) return;
+  if (SaveCharge() == Saved::Yes) Finish();
 }

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <array>
+#include <cstdint>
 
 class HCText;
 class QComboBox;
@@ -30,21 +31,38 @@ class fBFill_Save : public QDialog {
   QLabel* lblUnit = nullptr;
   QPushButton* btnSave = nullptr;
   QPushButton* btnClose = nullptr;
+  // Shown while a charge's outcome could not be confirmed after a break; saving waits for it.
+  QPushButton* btnCheck = nullptr;
+
+  void reject() override;
 
  protected:
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  enum class Saved { Yes, No, Unconfirmed };
+  // The charge as sent: what identifies its row beyond the code an auto-increment may repeat.
+  struct SentCharge {
+    QString reguser, userid;
+    std::int64_t count = 0, money = 0;
+  };
+
   void CheckAccess();
   void cmbMoney_LostFocus();
   void btnSave_Click();
-  // Writes the charge; false when nothing was kept (the staff member has been told why).
-  bool SaveCharge();
+  void btnCheck_Click();
+  // Writes the charge; the staff member has been told why when it was not kept.
+  Saved SaveCharge();
+  // After a break during the COMMIT: what the data says, once that can be proven final.
+  Saved Settle();
+  void ShowUnconfirmed(bool unconfirmed);
+  void Finish();
   void ClearFields();
 
   int m_mode = 1;
   int m_code = 0;
+  SentCharge m_sent;
   bool m_accessChecked = false;
   QPointer<QWidget> m_owner;
 };

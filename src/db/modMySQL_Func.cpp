@@ -50,7 +50,7 @@ std::optional<QString> FirstValue(cMySQL* session, const QString& sql) {
 
 bool DBInit(const QString& host, const QString& user, const QString& password,
             const QString& database, const QString& alternateHost, int logLevel,
-            const QString& charset, int port) {
+            const QString& charset, int port, const QString& socket) {
   DbState& db = Db();
   bool result = false;
   try {
@@ -59,7 +59,7 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
     db.reports.reset();
     db.sessions[0] = std::make_unique<cMySQL>();
     db.sessions[0]->Compress = db.compress;
-    result = db.sessions[0]->real_connect(host, user, password, database, port, QString(), 0, false,
+    result = db.sessions[0]->real_connect(host, user, password, database, port, socket, 0, false,
                                           charset);
 
     const QDate today = clock_::LocalNow().date();
@@ -258,8 +258,20 @@ void DBTransaction::Rollback() {
 
 bool DBTransaction::Lost() const { return Writer() && Writer()->LastFailureWasLostConnection(); }
 
-QString DBTransaction::Value(const QString& sql) const {
-  return FirstValue(Writer(), sql).value_or(QString());
+std::optional<QString> DBSettledValue(const QString& sql) {
+  cMySQL* session = Writer();
+  if (!session || !session->ResolveOldConnections()) return std::nullopt;
+  const std::int64_t start = clock_::TickMs();
+  RecordsetPtr rs = session->query(sql, true);
+  const int rows = session->affected_rows();
+  std::optional<QString> value;
+  // A read that had to reconnect left a connection of its own behind; it changed nothing, but
+  // the answer counts only from a session with nothing unresolved.
+  if (rows >= 0 && !session->HasUnresolvedConnections())
+    value = rs && !rs->Eof() ? rs->Fields(0) : QString();
+  SQLLogFull(sql, value.value_or(QStringLiteral("-1")), clock_::TickMs() - start);
+  DBCloseRecordset(rs);
+  return value;
 }
 
 QString VarToStr(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }

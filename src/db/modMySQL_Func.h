@@ -8,12 +8,13 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
 using RecordsetPtr = std::unique_ptr<Recordset>;
 
 bool DBInit(const QString& host, const QString& user, const QString& password,
             const QString& database, const QString& alternateHost, int logLevel,
-            const QString& charset, int port = 3306);
+            const QString& charset, int port = 3306, const QString& socket = QString());
 // Row count of the SELECT, -1 when it failed (rs is then empty). rs stands on its first row.
 int DBOpenRecordset(RecordsetPtr& rs, const QString& sql);
 QString DBGetValue(const QString& sql);
@@ -52,16 +53,20 @@ class DBTransaction {
   DBTransaction& operator=(const DBTransaction&) = delete;
 
   bool Begin();
-  // Unknown: the connection broke while the COMMIT was on its way. The session has reconnected
-  // and the old connection has ended, so a read through Value tells what was recorded.
+  // Unknown: the connection broke while the COMMIT was on its way; DBSettledValue tells what
+  // was recorded once that can be proven.
   Outcome Commit();
+  // Ends the transaction; an error box a statement of it raised is shown after that.
   void Rollback();
   // The last statement failed because the connection was lost; the transaction is gone, and
   // nothing of it was recorded.
   bool Lost() const;
-  // One value read on the writing session (a read replica may lag behind it).
-  QString Value(const QString& sql) const;
 };
+
+// One value read on the writing session (never a replica, which may lag), and only once every
+// connection the session lost is proven gone, so that nothing still on its way can change the
+// answer afterwards. Nothing when that cannot be proven yet or the read fails; never a box.
+std::optional<QString> DBSettledValue(const QString& sql);
 QString VarToStr(const QVariant& value);
 
 bool DBInit_MYSQL(const QString& host, const QString& user, const QString& password,

@@ -1,9 +1,11 @@
 // The sender-number dialog with real widgets against the private server.
 #include "app/AppState.h"
 #include "customers/FrmCertifiedTelNumMng.h"
+#include "db/DbState.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TcpProxy.h"
 #include "support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QThread>
 
 #include <memory>
 
@@ -169,6 +172,72 @@ TEST_F(CertifiedTest, ArchiveAndDeleteHappenTogetherOrNotAtAll) {
                              "경우가 발생했습니다."));
   }
   m_admin.Exec(QStringLiteral("DROP TRIGGER IF EXISTS sms_sk.refuse"));
+}
+
+// The delete's COMMIT cut off in the network: what the dialog shows must be what the data
+// holds once everything still on its way has arrived.
+TEST_F(CertifiedTest, CutDeleteIsSettledOnlyOnProof) {
+  DBSetCompression(false);
+  enum class Said { Deleted, Kept };
+  const struct {
+    const char* name;
+    bool hold;
+    int fakedKills;
+    Said said;
+  } cases[] = {
+      {"answer lost", false, 0, Said::Deleted},
+      {"commit held, released after the check", true, 0, Said::Kept},
+      {"old connection lingers past the wait, then its commit arrives", true, 2, Said::Deleted},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_admin.Exec(QStringLiteral(
+        "DELETE FROM sms_sk.certified_telno_del WHERE code <> 99;"
+        "INSERT IGNORE INTO sms_sk.certified_telno (code, userid, telno, creator_name, bigo)"
+        " SELECT code, userid, telno, creator_name, bigo FROM (SELECT 1 AS code, 'cust' AS userid,"
+        " '01011112222' AS telno, '처음' AS creator_name, '' AS bigo) AS t"));
+    testdb::TcpProxy proxy(testdb::Port());
+    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
+                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
+                       QStringLiteral("euckr"), proxy.Port()));
+    Db().sessions[0]->OldConnectionWaitMs = 300;
+    m_prompt.Clear();
+    auto dlg = Open(QStringLiteral("staff1"));
+    ASSERT_EQ(dlg->spList->MaxRows(), 1);
+    dlg->spList->SetActiveCell(1, 1);
+    const long oldId = Db().sessions[0]->Identity().id;
+    m_prompt.AnswerNext(MsgResult::Yes);  // delete?
+    if (c.hold)
+      proxy.Hold("COMMIT");
+    else
+      proxy.CutAfter("COMMIT");
+    if (c.fakedKills) {
+      proxy.AnswerOkInstead("KILL", c.fakedKills);
+      // Asked whether to check again: meanwhile the held COMMIT arrives.
+      m_prompt.AnswerNext(MsgResult::Yes);
+      m_prompt.WhileMessageShown([&](const QString& text) {
+        if (!text.contains(QStringLiteral("다시 확인"))) return;
+        proxy.ReleaseHeld();
+        testdb::Admin watcher;
+        for (int i = 0;
+             i < 250 &&
+             watcher.Value(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST "
+                                          "WHERE ID = %1")
+                               .arg(oldId)) != QLatin1String("0");
+             ++i)
+          QThread::msleep(20);
+      });
+    }
+    QTest::mouseClick(dlg->btnDel, Qt::LeftButton);
+    m_prompt.WhileMessageShown(nullptr);
+    proxy.ReleaseHeld();
+    QTest::qWait(300);
+    const Said said = dlg->spList->MaxRows() == 0 ? Said::Deleted : Said::Kept;
+    EXPECT_EQ(said, c.said);
+    EXPECT_EQ(Stored().isEmpty(), said == Said::Deleted) << "the dialog's word against the data";
+    EXPECT_EQ(Stored(QStringLiteral("certified_telno_del")).size(), said == Said::Deleted ? 2 : 1);
+    EXPECT_TRUE(m_prompt.AllAnswersUsed());
+  }
 }
 
 TEST_F(CertifiedTest, StaffOutsideTheListOnlyLooks) {

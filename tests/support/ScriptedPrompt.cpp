@@ -24,6 +24,7 @@ MsgResult ScriptedPrompt::MessageBox(const QString& text, const QString& title, 
                                      MsgIcon icon, MsgResult defaultButton) {
   m_records.push_back(
       {PromptRecord::Kind::Message, text, title, buttons, icon, defaultButton, 0, {}, {}});
+  if (m_whileShown) m_whileShown(text);
   if (!m_answers.empty()) {
     const MsgResult a = m_answers.front();
     m_answers.pop_front();

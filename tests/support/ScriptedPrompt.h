@@ -37,6 +37,10 @@ class ScriptedPrompt final : public PromptHandler {
   void ModalNext(std::function<int(QDialog&)> run) { m_modals.push_back(std::move(run)); }
   // The command number the next pop-up menu returns (0: dismissed).
   void MenuNext(int command) { m_menus.push_back(command); }
+  // Runs while each message box is up, before it is answered: what the world can do meanwhile.
+  void WhileMessageShown(std::function<void(const QString& text)> run) {
+    m_whileShown = std::move(run);
+  }
 
   const std::vector<PromptRecord>& Records() const { return m_records; }
   std::vector<PromptRecord> Messages() const;
@@ -61,6 +65,7 @@ class ScriptedPrompt final : public PromptHandler {
   std::deque<QString> m_inputs;
   std::deque<std::function<int(QDialog&)>> m_modals;
   std::deque<int> m_menus;
+  std::function<void(const QString&)> m_whileShown;
 };
 
 // Readable QString values in test failures.

@@ -12,6 +12,7 @@ PACKAGES=(
   libsodium-dev           # signatures of downloaded programs
   mariadb-server mariadb-client   # the private server of the demo and the tests
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
+  openssl                 # the TLS tests make their own certificates
   poppler-utils           # pdftotext and pdfinfo: the print tests read their PDFs back
   libgtest-dev googletest
   libxlsxwriter-dev       # spreadsheet export

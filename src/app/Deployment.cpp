@@ -2,6 +2,8 @@
 
 #include "platform/ProfileIni.h"
 
+#include <QDir>
+
 namespace {
 QString Read(const QString& file, const char* section, const char* key, const QString& def) {
   const QString v =
@@ -14,6 +16,13 @@ int ReadPort(const QString& file, const char* section, int def) {
   bool ok = false;
   const int port = Read(file, section, "Port", QString()).toInt(&ok);
   return ok && port > 0 && port < 65536 ? port : def;
+}
+Deployment::Tls ReadTls(const QString& file, const QString& appFolder, const char* section) {
+  Deployment::Tls tls;
+  tls.required = Read(file, section, "Tls", QStringLiteral("0")) == QLatin1String("1");
+  const QString ca = Read(file, section, "CaFile", QString());
+  if (!ca.isEmpty()) tls.caFile = QDir(appFolder).absoluteFilePath(ca);
+  return tls;
 }
 }  // namespace
 
@@ -33,5 +42,8 @@ Deployment LoadDeployment(const QString& appFolder) {
   d.reportDbPort = ReadPort(file, "ReportDb", d.reportDbPort);
   const QString compress = Read(file, "Database", "Compress", QStringLiteral("1"));
   d.databaseCompression = compress != QLatin1String("0");
+  d.smsDbTls = ReadTls(file, appFolder, "SmsDb");
+  d.inHouseDbTls = ReadTls(file, appFolder, "InHouseDb");
+  d.reportDbTls = ReadTls(file, appFolder, "ReportDb");
   return d;
 }

@@ -19,6 +19,14 @@ struct Deployment {
   int reportDbPort = 3306;
   // The compressed protocol pays on a slow line; on a fast local network it only costs.
   bool databaseCompression = true;
+  // TLS per database server ([SmsDb], [InHouseDb], [ReportDb]: Tls=1, CaFile=): required, with
+  // the server's certificate verified against the CA file (a relative path is taken from the
+  // application folder; empty: the system's CAs).
+  struct Tls {
+    bool required = false;
+    QString caFile;
+  };
+  Tls smsDbTls, inHouseDbTls, reportDbTls;
 };
 
 Deployment LoadDeployment(const QString& appFolder);

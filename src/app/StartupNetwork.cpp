@@ -18,6 +18,9 @@ void ApplyDeployment(const Deployment& deployment) {
   app.smsDbHost = deployment.smsDbHost;
   app.smsDbPort = deployment.smsDbPort;
   DBSetCompression(deployment.databaseCompression);
+  DBSetTls(DbServer::Sms, deployment.smsDbTls.required, deployment.smsDbTls.caFile);
+  DBSetTls(DbServer::InHouse, deployment.inHouseDbTls.required, deployment.inHouseDbTls.caFile);
+  DBSetTls(DbServer::Reports, deployment.reportDbTls.required, deployment.reportDbTls.caFile);
   app.serverListCheckerUrl = deployment.serverListCheckerUrl;
   app.reportDbHost = deployment.reportDbHost;
   app.reportDbPort = deployment.reportDbPort;

@@ -2,10 +2,16 @@
 // Process-wide state of the data access layer.
 
 #include "db/cMySQL.h"
+#include "db/modMySQL_Func.h"
 
 #include <QString>
 
 #include <memory>
+
+struct DbTls {
+  bool required = false;
+  QString caFile;
+};
 
 struct DbState {
   // 0 writes; 1 exists only with an alternate host and then serves the SELECTs.
@@ -23,6 +29,10 @@ struct DbState {
   bool inHouseOpen = false;
   bool logFailureReported = false;
   bool compress = true;
+  DbTls tls[3];
 };
+
+// A new, unconnected session with the settings for that server.
+std::unique_ptr<cMySQL> NewSession(DbServer server);
 
 DbState& Db();

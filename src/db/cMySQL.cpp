@@ -6,6 +6,7 @@
 #include "platform/ProfileIni.h"
 #include "platform/Prompt.h"
 
+#include <QFile>
 #include <QThread>
 
 #include <mysql.h>
@@ -35,8 +36,13 @@ QString FromLibrary(const char* text) {
   return text ? cp949::Decode(text, std::strlen(text)) : QString();
 }
 
-QString FriendlyConnectText(long number) {
+QString FriendlyConnectText(long number, bool tls) {
   QString text = QStringLiteral("데이터베이스 서버에 접속할 수 없습니다.");
+  if (tls && number == cMySQL::kTlsFailed) {
+    text += QStringLiteral(
+        "\n\n보안 연결(TLS)을 맺지 못했습니다. 서버가 TLS를 쓰는지, 서버 인증서가 sendora.ini에 "
+        "적힌 CA 파일(CaFile)로 확인되는지, 접속 주소가 인증서의 이름과 같은지 확인하세요.");
+  }
   // This client library reports a refused or unreachable TCP server as 2002 where the old one
   // said 2003; both mean the same to the user.
   if (number == cMySQL::kServerUnreachable || number == cMySQL::kCannotConnect) {
@@ -99,14 +105,21 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
   // Every text crosses the connection in code page 949, so the connection says so from the
   // handshake on; sessions with their own character set may still change it below.
   mysql_options(m_mysql, MYSQL_SET_CHARSET_NAME, "euckr");
+  const QByteArray ca = QFile::encodeName(TlsCaFile);
+  if (RequireTls) {
+    const my_bool on = 1;
+    mysql_optionsv(m_mysql, MYSQL_OPT_SSL_ENFORCE, &on);
+    mysql_optionsv(m_mysql, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &on);
+    if (!ca.isEmpty()) mysql_optionsv(m_mysql, MYSQL_OPT_SSL_CA, ca.constData());
+  }
 
   const QByteArray h = Bytes(host), u = Bytes(user), p = Bytes(password), d = Bytes(db),
                    s = Bytes(unix_socket);
   if (!mysql_real_connect(m_mysql, OrNull(h), OrNull(u), p.constData(), OrNull(d),
                           static_cast<unsigned int>(port_), OrNull(s), ClientFlags)) {
     const long number = static_cast<long>(mysql_errno(m_mysql));
-    const QString description =
-        FromLibrary(mysql_error(m_mysql)) + QStringLiteral("\n\n") + FriendlyConnectText(number);
+    const QString description = FromLibrary(mysql_error(m_mysql)) + QStringLiteral("\n\n") +
+                                FriendlyConnectText(number, RequireTls);
     if (!m_quiet) {
       MsgBox(QStringLiteral("Error ") + QString::number(number) + QLatin1Char(' ') + description,
              MsgButtons::Ok, MsgIcon::Critical);

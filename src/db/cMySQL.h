@@ -39,6 +39,7 @@ class cMySQL {
   static constexpr long kServerUnreachable = 2003;
   static constexpr long kCannotConnect = 2002;
   static constexpr long kDeadlock = 1213;
+  static constexpr long kTlsFailed = 2026;
   // Our own number for a statement refused because the code page cannot hold a character.
   static constexpr long kUnrepresentableText = 29001;
 
@@ -131,6 +132,10 @@ class cMySQL {
   unsigned int ConnectTimeoutSeconds = 15;
   unsigned int ReadTimeoutSeconds = 60;
   unsigned int WriteTimeoutSeconds = 60;
+  // TLS required, with the server's certificate (and name) verified against the CA file (PEM;
+  // empty: the system's CAs). Off, the connection is what the server and library agree on.
+  bool RequireTls = false;
+  QString TlsCaFile;
   // A change sent on a connection idle this long is preceded by a ping, so that a connection
   // the server dropped meanwhile is replaced before the change, not after it failed.
   int IdleCheckMs = 1000;

@@ -15,6 +15,19 @@ DbState& Db() {
   return state;
 }
 
+std::unique_ptr<cMySQL> NewSession(DbServer server) {
+  auto session = std::make_unique<cMySQL>();
+  session->Compress = Db().compress;
+  const DbTls& tls = Db().tls[static_cast<int>(server)];
+  session->RequireTls = tls.required;
+  session->TlsCaFile = tls.caFile;
+  return session;
+}
+
+void DBSetTls(DbServer server, bool required, const QString& caFile) {
+  Db().tls[static_cast<int>(server)] = DbTls{required, caFile};
+}
+
 namespace {
 
 cMySQL* Reader() { return Db().sessions[Db().readIndex].get(); }
@@ -57,8 +70,7 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
     db.readIndex = 0;
     db.logLevel = logLevel;
     db.reports.reset();
-    db.sessions[0] = std::make_unique<cMySQL>();
-    db.sessions[0]->Compress = db.compress;
+    db.sessions[0] = NewSession(DbServer::Sms);
     result = db.sessions[0]->real_connect(host, user, password, database, port, socket, 0, false,
                                           charset);
 
@@ -71,8 +83,7 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
 
     if (!alternateHost.isEmpty() && alternateHost != host) {
       db.readIndex = 1;
-      db.sessions[1] = std::make_unique<cMySQL>();
-      db.sessions[1]->Compress = db.compress;
+      db.sessions[1] = NewSession(DbServer::Sms);
       result = db.sessions[1]->real_connect(alternateHost, user, password, database, port,
                                             QString(), 0, false, QString());
     }
@@ -99,8 +110,7 @@ bool DBInitReports(const QString& host, int port) {
   DbState& db = Db();
   cMySQL* main = db.sessions[0].get();
   if (!main) return false;
-  auto session = std::make_unique<cMySQL>();
-  session->Compress = db.compress;
+  auto session = NewSession(DbServer::Reports);
   // The same account as the SMS session; the replica refuses writes of its own (read_only), and
   // the program only ever sends SELECTs here.
   if (!session->real_connect(host, main->user, main->password, main->db, port, QString(), 0, false,
@@ -280,8 +290,7 @@ bool DBInit_MYSQL(const QString& host, const QString& user, const QString& passw
                   const QString& database, bool quiet, int port) {
   DbState& db = Db();
   if (db.inHouseOpen) return true;
-  db.inHouse = std::make_unique<cMySQL>();
-  db.inHouse->Compress = db.compress;
+  db.inHouse = NewSession(DbServer::InHouse);
   db.inHouseOpen = db.inHouse->real_connect(host, user, password, database, port, QString(), 0,
                                             quiet, QString());
   if (!db.inHouseOpen) db.inHouse.reset();

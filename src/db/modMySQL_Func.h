@@ -41,6 +41,10 @@ int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql);
 
 // Sessions opened from now on use the compressed protocol or not (the deployment decides).
 void DBSetCompression(bool on);
+// Sessions to that server opened from now on require TLS, the server's certificate verified
+// against the CA file (empty: the system's CAs).
+enum class DbServer { Sms, InHouse, Reports };
+void DBSetTls(DbServer server, bool required, const QString& caFile);
 
 // A transaction on the writing session: DBExecute and DBInsertId run inside it until Commit.
 // Leaving the scope without a Commit rolls it back.

@@ -41,4 +41,24 @@ TEST(Deployment, UpdateKeys) {
   }
 }
 
+TEST(Deployment, TlsKeysPerDatabaseServer) {
+  QTemporaryDir dir;
+  QFile f(dir.path() + QStringLiteral("/sendora.ini"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(
+      "[SmsDb]\r\nHost=db1\r\nTls=1\r\nCaFile=certs/office-ca.pem\r\n"
+      "[InHouseDb]\r\nTls=1\r\nCaFile=/etc/ssl/staff-ca.pem\r\n"
+      "[ReportDb]\r\nHost=replica\r\nTls=0\r\nCaFile=x.pem\r\n");
+  f.close();
+  const Deployment d = LoadDeployment(dir.path());
+  EXPECT_TRUE(d.smsDbTls.required);
+  EXPECT_EQ(d.smsDbTls.caFile, dir.path() + QStringLiteral("/certs/office-ca.pem"));
+  EXPECT_TRUE(d.inHouseDbTls.required);
+  EXPECT_EQ(d.inHouseDbTls.caFile, QStringLiteral("/etc/ssl/staff-ca.pem"));
+  EXPECT_FALSE(d.reportDbTls.required);
+  // No file, no TLS: today's plain connections.
+  QTemporaryDir empty;
+  EXPECT_FALSE(LoadDeployment(empty.path()).smsDbTls.required);
+}
+
 }  // namespace

@@ -11,6 +11,8 @@
 #
 # SENDORA_DB_EXTRA_ARGS adds server options (the replication test starts a primary with a binary
 # log and a replica this way); later options win over the defaults above them.
+# SENDORA_DB_USER runs the server under that account instead of the caller's (cluster nodes run
+# as mysql: their rsync state transfer cannot run as root); DIR is then handed to that account.
 #
 # DIR holds data/, mysqld.sock, mysqld.pid, error.log and port (the port it was last started on).
 # When DIR is so deep that the socket path would not fit a unix socket address, the socket goes
@@ -100,11 +102,16 @@ cmd_start() {
   port_in_use "$port" && die "port $port is already in use"
 
   local user
-  user=$(id -un)
+  user=${SENDORA_DB_USER:-$(id -un)}
+  if [ "$user" != "$(id -un)" ]; then
+    chown "$user" "$DIR"
+    [ ! -d "$DATA" ] || chown -R "$user" "$DATA"
+  fi
   if [ ! -d "$DATA/mysql" ]; then
     echo "dbserver: creating data folder $DATA"
     rm -rf "$DATA"
     mkdir -p "$DATA"
+    [ "$user" = "$(id -un)" ] || chown "$user" "$DATA"
     if ! mariadb-install-db --no-defaults --user="$user" --datadir="$DATA" \
       --auth-root-authentication-method=normal --skip-test-db --skip-name-resolve \
       >"$DIR/install.log" 2>&1; then

@@ -11,6 +11,7 @@ PACKAGES=(
   libmariadb-dev          # the client library the program talks through
   libsodium-dev           # signatures of downloaded programs
   mariadb-server mariadb-client   # the private server of the demo and the tests
+  galera-4 rsync          # the three-node cluster of the cluster tests and the cluster demo
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
   openssl                 # the TLS tests make their own certificates
   poppler-utils           # pdftotext and pdfinfo: the print tests read their PDFs back

@@ -24,6 +24,12 @@ cmake --build "$BUILD_DIR"
 # shellcheck source=scripts/fresh-db.sh
 source "$REPO_DIR/scripts/fresh-db.sh"
 start_fresh_server "$DB_DIR" 33306
+# The cluster tests start a three-node cluster here once and reuse it; it goes with the run.
+export SENDORA_TEST_CLUSTER_DIR="$BUILD_DIR/test-cluster"
+bash "$REPO_DIR/scripts/cluster.sh" stop "$SENDORA_TEST_CLUSTER_DIR" >/dev/null 2>&1 || true
+rm -rf "$SENDORA_TEST_CLUSTER_DIR"
+trap 'bash "$FRESH_DB_SERVER" stop "$FRESH_DB_DIR" || true
+      bash "$REPO_DIR/scripts/cluster.sh" stop "$SENDORA_TEST_CLUSTER_DIR" || true' EXIT
 
 # The schema files must load as they are; tests re-create the databases from them anyway.
 for f in sms_sk.sql cv_inhouse.sql; do

@@ -59,9 +59,15 @@ QString CertTelText(const QString& certtel, int certcnt) {
 FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("FrmMain"));
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(QStringLiteral("Sendora") + QStringLiteral(" Ver.") +
-                 QStringLiteral(SENDORA_VERSION) + QStringLiteral(" (HOST: ") + App().smsDbHost +
-                 QStringLiteral(")") + QStringLiteral("  *") + CurrentStaff().userName);
+  const auto title = [this](const QString& host) {
+    setWindowTitle(QStringLiteral("Sendora") + QStringLiteral(" Ver.") +
+                   QStringLiteral(SENDORA_VERSION) + QStringLiteral(" (HOST: ") + host +
+                   QStringLiteral(")") + QStringLiteral("  *") + CurrentStaff().userName);
+  };
+  // The host the SMS session is on now: with a host list it changes when a server dies.
+  const QString host = DBCurrentHost();
+  title(host.isEmpty() ? App().smsDbHost : host);
+  DBOnHostChanged(title);
 
   pnlTop[0] = new QWidget(this);
   pnlTop[0]->setObjectName(QStringLiteral("pnlTop0"));
@@ -162,7 +168,7 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   LoadFormLayout(*this);
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain() { DBOnHostChanged(nullptr); }
 
 void FrmMain::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

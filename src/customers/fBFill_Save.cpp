@@ -19,7 +19,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QShortcut>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -37,6 +39,11 @@ const QString kUnconfirmed = QStringLiteral(
 const QString kCloseUnconfirmed = QStringLiteral(
     "저장되었는지 확인하지 못한 충전이 있습니다.\n\n"
     "지금 닫으면 이 충전의 저장 여부를 이 창에서 더 확인할 수 없습니다. 닫으시겠습니까?");
+// How often a charge refused by a conflict is tried again, whole, before the staff member is told.
+constexpr int kChargeAttempts = 5;
+const QString kConflictNotSaved = QStringLiteral(
+    "다른 곳에서 같은 고객의 잔여 건수를 동시에 바꾸고 있어 충전을 저장하지 못했습니다.\n\n"
+    "아무것도 저장되지 않았습니다. 잠시 후 다시 저장하세요.");
 const QString kAmountTooLarge = QStringLiteral(
     "입금액이 너무 큽니다.\n\n한 번에 등록할 수 있는 입금액은 "
     "-2,147,483,648원부터 2,147,483,647원까지입니다.");
@@ -235,6 +242,22 @@ fBFill_Save::Saved fBFill_Save::SaveCharge() {
   const std::int64_t milli = ParseAmountMilli(FormatAmount(cmbMoney->currentText())).value_or(0);
   m_sent.money = (milli < 0 ? milli - 500 : milli + 500) / 1000;
 
+  // Two charges of one customer made at once on two nodes of a cluster: one is refused at its
+  // COMMIT and rolled back whole. It is tried again from its start, never a part of it.
+  for (int attempt = 1;; ++attempt) {
+    bool conflict = false;
+    const Saved saved = WriteCharge(conflict);
+    if (!conflict) return saved;
+    if (attempt == kChargeAttempts) {
+      MsgInfo(kConflictNotSaved);
+      return Saved::No;
+    }
+    QThread::msleep(
+        static_cast<unsigned long>(QRandomGenerator::global()->bounded(10, 40) * attempt));
+  }
+}
+
+fBFill_Save::Saved fBFill_Save::WriteCharge(bool& conflict) {
   // The charge row and the balance raise are one transaction: both or neither. Every message
   // waits until it is over, so no one else's charge waits on this customer's row meanwhile.
   DBTransaction trans;
@@ -242,6 +265,13 @@ fBFill_Save::Saved fBFill_Save::SaveCharge() {
     MsgInfo(kNothingSaved);
     return Saved::No;
   }
+  const auto failed = [&](const QString& message) {
+    conflict = trans.Conflicted();
+    const bool lost = trans.Lost();
+    trans.Rollback();
+    if (!conflict) MsgInfo(lost ? kLostNotSaved : message);
+    return Saved::No;
+  };
   const QString insert =
       QStringLiteral("INSERT INTO ") + QStringLiteral("smsfill") +
       QStringLiteral(" (reguser, userid, regtime, regtype, casecnt, casemoney, bigo") +
@@ -251,34 +281,23 @@ fBFill_Save::Saved fBFill_Save::SaveCharge() {
       QStringLiteral(", ") + QString::number(m_sent.count) + QStringLiteral(", ") +
       QString::number(m_sent.money) + QStringLiteral(", ") + DBQuoted(htField[4]->Text()) +
       QStringLiteral(")");
-  if (DBExecute(insert, false) < 1) {
-    const bool lost = trans.Lost();
-    trans.Rollback();
-    MsgInfo(lost ? kLostNotSaved : kNothingSaved);
-    return Saved::No;
-  }
+  if (DBExecute(insert, false) < 1) return failed(kNothingSaved);
   m_code = DBInsertId();
 
   const int raised = DBExecute(QStringLiteral("UPDATE smsuser SET restcnt = restcnt + ") +
                                    QString::number(m_sent.count) +
                                    QStringLiteral(" WHERE userid = ") + DBQuoted(m_sent.userid),
                                false);
-  if (raised != 1) {
-    const bool lost = trans.Lost();
-    trans.Rollback();
-    // No customer, or several sharing the ID: nothing is kept.
-    MsgInfo(lost ? kLostNotSaved
-                 : QStringLiteral(
-                       "데이터 처리중 문제가 발생하였습니다. 다시 처리하여 주시기 바랍니다."));
-    return Saved::No;
-  }
+  // No customer, or several sharing the ID: nothing is kept.
+  if (raised != 1)
+    return failed(
+        QStringLiteral("데이터 처리중 문제가 발생하였습니다. 다시 처리하여 주시기 바랍니다."));
 
   switch (trans.Commit()) {
     case DBTransaction::Outcome::Committed:
       return Saved::Yes;
     case DBTransaction::Outcome::Failed:
-      MsgInfo(kNothingSaved);
-      return Saved::No;
+      return failed(kNothingSaved);
     case DBTransaction::Outcome::Unknown:
       break;
   }

@@ -54,6 +54,8 @@ class fBFill_Save : public QDialog {
   void btnCheck_Click();
   // Writes the charge; the staff member has been told why when it was not kept.
   Saved SaveCharge();
+  // One try of the whole transaction; conflict: it was refused whole and may be tried again.
+  Saved WriteCharge(bool& conflict);
   // After a break during the COMMIT: what the data says, once that can be proven final.
   Saved Settle();
   void ShowUnconfirmed(bool unconfirmed);

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 struct DbTls {
@@ -30,6 +31,7 @@ struct DbState {
   bool logFailureReported = false;
   bool compress = true;
   DbTls tls[3];
+  std::function<void(const QString&)> hostChanged;
 };
 
 // A new, unconnected session with the settings for that server.

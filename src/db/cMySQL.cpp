@@ -11,6 +11,7 @@
 
 #include <mysql.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -79,23 +80,73 @@ cMySQL::~cMySQL() {
 bool cMySQL::real_connect(const QString& host_, const QString& user_, const QString& password_,
                           const QString& database, int port_, const QString& socket,
                           unsigned long clientFlags, bool quiet, const QString& charset) {
-  if (!host_.isEmpty()) host = host_;
+  if (!host_.isEmpty()) m_hostList = host_;
   if (!user_.isEmpty()) user = user_;
   if (!password_.isEmpty()) password = password_;
   if (!database.isEmpty()) db = database;
   if (!socket.isEmpty()) unix_socket = socket;
   // 3306 is the library default: storing nothing lets a reconnect fall back to it.
   if (port_ != 3306) port = port_;
+  m_defaultPort = port_;
   ClientFlags = Compress ? clientFlags | kCompress : clientFlags & ~kCompress;
   if (!charset.isEmpty()) m_charset = charset;
   m_quiet = quiet;
-
-  if (m_connected || !m_mysql) {
-    if (m_mysql) mysql_close(m_mysql);
-    m_mysql = mysql_init(nullptr);
-    m_connected = false;
-  }
   m_inTransaction = false;
+
+  const std::vector<Endpoint> endpoints = ParseHostList(m_hostList, port_);
+  const std::size_t n = std::max<std::size_t>(endpoints.size(), 1);
+  long number = 0;
+  QString description;
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t i = (m_nextEndpoint + k) % n;
+    const Endpoint e = endpoints.empty() ? Endpoint{QString(), port_} : endpoints[i];
+    if (!ConnectTo(e, number, description)) continue;
+    m_nextEndpoint = i;
+    host = e.host;
+    const QString now =
+        endpoints.size() > 1 ? e.host + QLatin1Char(':') + QString::number(e.port) : m_hostList;
+    const bool moved = !m_currentHost.isEmpty() && now != m_currentHost;
+    m_currentHost = now;
+    if (moved && HostChanged) HostChanged(now);
+    return true;
+  }
+  if (!m_quiet) {
+    MsgBox(QStringLiteral("Error ") + QString::number(number) + QLatin1Char(' ') + description,
+           MsgButtons::Ok, MsgIcon::Critical);
+  }
+  m_affectedRows = -1;
+  return false;
+}
+
+std::vector<cMySQL::Endpoint> cMySQL::ParseHostList(const QString& hosts, int defaultPort) {
+  std::vector<Endpoint> out;
+  for (QString item : hosts.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    item = item.trimmed();
+    if (item.isEmpty()) continue;
+    Endpoint e{item, defaultPort};
+    // [v6]:port, host:port; a bare IPv6 address (several colons) has no port.
+    if (item.startsWith(QLatin1Char('['))) {
+      const qsizetype close = item.indexOf(QLatin1Char(']'));
+      e.host = item.mid(1, close - 1);
+      if (close >= 0 && item.mid(close + 1, 1) == QLatin1String(":"))
+        e.port = item.mid(close + 2).toInt();
+    } else if (item.count(QLatin1Char(':')) == 1) {
+      bool ok = false;
+      const int p = item.section(QLatin1Char(':'), 1).toInt(&ok);
+      e.host = item.section(QLatin1Char(':'), 0, 0);
+      if (ok && p > 0 && p < 65536) e.port = p;
+    }
+    out.push_back(e);
+  }
+  return out;
+}
+
+QString cMySQL::CurrentHost() const { return m_currentHost; }
+
+bool cMySQL::ConnectTo(const Endpoint& endpoint, long& number, QString& description) {
+  if (m_mysql) mysql_close(m_mysql);
+  m_mysql = mysql_init(nullptr);
+  m_connected = false;
   mysql_options(m_mysql, MYSQL_OPT_CONNECT_TIMEOUT, &ConnectTimeoutSeconds);
   mysql_options(m_mysql, MYSQL_OPT_READ_TIMEOUT, &ReadTimeoutSeconds);
   mysql_options(m_mysql, MYSQL_OPT_WRITE_TIMEOUT, &WriteTimeoutSeconds);
@@ -113,29 +164,46 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
     if (!ca.isEmpty()) mysql_optionsv(m_mysql, MYSQL_OPT_SSL_CA, ca.constData());
   }
 
-  const QByteArray h = Bytes(host), u = Bytes(user), p = Bytes(password), d = Bytes(db),
+  const QByteArray h = Bytes(endpoint.host), u = Bytes(user), p = Bytes(password), d = Bytes(db),
                    s = Bytes(unix_socket);
   if (!mysql_real_connect(m_mysql, OrNull(h), OrNull(u), p.constData(), OrNull(d),
-                          static_cast<unsigned int>(port_), OrNull(s), ClientFlags)) {
-    const long number = static_cast<long>(mysql_errno(m_mysql));
-    const QString description = FromLibrary(mysql_error(m_mysql)) + QStringLiteral("\n\n") +
-                                FriendlyConnectText(number, RequireTls);
-    if (!m_quiet) {
-      MsgBox(QStringLiteral("Error ") + QString::number(number) + QLatin1Char(' ') + description,
-             MsgButtons::Ok, MsgIcon::Critical);
-    }
-    m_affectedRows = -1;
+                          static_cast<unsigned int>(endpoint.port), OrNull(s), ClientFlags)) {
+    number = static_cast<long>(mysql_errno(m_mysql));
+    description = FromLibrary(mysql_error(m_mysql)) + QStringLiteral("\n\n") +
+                  FriendlyConnectText(number, RequireTls);
     return false;
   }
   m_connected = true;
   m_lastActivityMs = clock_::TickMs();
-  m_identity = ConnectionIdentity{static_cast<long>(mysql_thread_id(m_mysql)), QString(), 0};
+  m_identity = ConnectionIdentity{static_cast<long>(mysql_thread_id(m_mysql)), QString(), 0, false,
+                                  endpoint};
   if (const auto row = QuietRow(
           QStringLiteral("SELECT CONCAT(@@hostname, ':', @@port), UNIX_TIMESTAMP() - VARIABLE_VALUE"
                          " FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'UPTIME'"));
       row && row->size() == 2) {
     m_identity.server = row->at(0);
     m_identity.started = row->at(1).toLongLong();
+  }
+  // A cluster node names itself by its incoming address, the name its peers list it under, and
+  // takes work only while it is part of the primary component.
+  if (const auto row = QuietRow(
+          QStringLiteral("SELECT @@wsrep_on, @@wsrep_node_incoming_address, VARIABLE_VALUE FROM "
+                         "information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'WSREP_READY'"));
+      row && row->size() == 3 && row->at(0) == QLatin1String("1")) {
+    m_identity.galera = true;
+    if (row->at(1) != QLatin1String("AUTO")) m_identity.server = row->at(1);
+    if (row->at(2) != QLatin1String("ON")) {
+      number = kNodeNotReady;
+      description =
+          QStringLiteral("%1:%2: 클러스터 노드가 아직 작업을 받을 준비가 되지 않았습니다.")
+              .arg(endpoint.host)
+              .arg(endpoint.port);
+      mysql_close(m_mysql);
+      m_mysql = mysql_init(nullptr);
+      m_connected = false;
+      m_identity = {};
+      return false;
+    }
   }
   ConnectionBookkeeping();
   ApplyCharset();
@@ -241,7 +309,12 @@ bool cMySQL::Reconnect(bool quiet) {
   LoseConnection();
   const bool wasQuiet = m_quiet;
   m_quiet = m_quiet || quiet;
-  const bool ok = real_connect(host, user, password, db, port, unix_socket, 0, m_quiet, m_charset);
+  // The host that broke is tried last.
+  const std::size_t hosts =
+      std::max<std::size_t>(ParseHostList(m_hostList, m_defaultPort).size(), 1);
+  m_nextEndpoint = (m_nextEndpoint + 1) % hosts;
+  const bool ok = real_connect(m_hostList, user, password, db, m_defaultPort, unix_socket, 0,
+                               m_quiet, m_charset);
   m_quiet = wasQuiet;
   if (ok) ResolveOldConnections();
   return ok;
@@ -257,6 +330,8 @@ bool cMySQL::ResolveOldConnections() {
 }
 
 cMySQL::OldConnectionEnd cMySQL::EndOldConnection(const ConnectionIdentity& old) {
+  // Another node of a cluster: its ids mean nothing here.
+  if (old.galera && old.server != m_identity.server) return EndOnOtherNode(old);
   const QString probe =
       QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
           .arg(old.id);
@@ -285,6 +360,34 @@ cMySQL::OldConnectionEnd cMySQL::EndOldConnection(const ConnectionIdentity& old)
     if (still != QLatin1String("1") || clock_::TickMs() >= until) return OldConnectionEnd::GaveUp;
     QThread::msleep(20);
   }
+}
+
+cMySQL::OldConnectionEnd cMySQL::EndOnOtherNode(const ConnectionIdentity& old) {
+  if (!m_identity.galera) return OldConnectionEnd::GaveUp;
+  // A node outside the primary component commits nothing more: what it had sent to the cluster
+  // before it left is applied everywhere, and the causal read sees it.
+  const auto members =
+      QuietRow(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS"
+                              " WHERE VARIABLE_NAME = 'WSREP_INCOMING_ADDRESSES'"));
+  if (!members || members->isEmpty()) return OldConnectionEnd::GaveUp;
+  if (!members->first().split(QLatin1Char(',')).contains(old.server))
+    return OldConnectionEnd::NotFound;
+  // Still a member: the old connection is ended on its own node.
+  cMySQL there;
+  there.Compress = Compress;
+  there.RequireTls = RequireTls;
+  there.TlsCaFile = TlsCaFile;
+  there.ConnectTimeoutSeconds = std::min(ConnectTimeoutSeconds, 3u);
+  there.ReadTimeoutSeconds = std::min(ReadTimeoutSeconds, 3u);
+  there.WriteTimeoutSeconds = std::min(WriteTimeoutSeconds, 3u);
+  there.OldConnectionWaitMs = OldConnectionWaitMs;
+  const QString endpoint =
+      old.endpoint.host + QLatin1Char(':') + QString::number(old.endpoint.port);
+  if (!there.real_connect(endpoint, user, password, db, old.endpoint.port, QString(), 0, true,
+                          QString()) ||
+      there.m_identity.server != old.server)
+    return OldConnectionEnd::GaveUp;
+  return there.EndOldConnection(old);
 }
 
 void cMySQL::EnsureAliveForChange() {
@@ -345,6 +448,7 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     m_lastActivityMs = clock_::TickMs();
     if (rc == 0) {
       m_lastLost = false;
+      m_lastConflict = false;
       // Rows are decoded as they arrive, while the server is still sending the next ones.
       if (MYSQL_RES* result = mysql_use_result(m_mysql)) {
         RecordsetPtr rs = BuildRecordset(result);
@@ -371,8 +475,12 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     if (!retries)
       throw MySqlError(number, QStringLiteral("cMysql::") + QLatin1String(procedure), description);
 
-    const bool lost = number == kServerLost || number == kServerGone;
+    // A cluster node that left the primary component refuses every statement: it is as good
+    // as gone, and the session moves on to the next node.
+    const bool lost = number == kServerLost || number == kServerGone || number == kNodeRefuses;
     m_lastLost = lost;
+    m_lastConflict = number == kDeadlock;
+    if (m_lastConflict) ++m_conflicts;
     if (lost && m_inTransaction) {
       // The server rolls the open transaction back with its connection, unless the COMMIT is
       // still on its way: the old connection stays unresolved until proven gone. The caller
@@ -386,7 +494,9 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     if (lost && !reconnected) {
       // 2013 means the statement was on its way or running when the line broke: a change may
       // already be done, so it is not sent a second time (a charge must never count twice).
-      const bool resend = number == kServerGone || IsRead(sql);
+      // Opening a transaction has no effect worth keeping either.
+      const bool resend = number == kServerGone || number == kNodeRefuses || IsRead(sql) ||
+                          sql == QLatin1String("START TRANSACTION");
       if (!Reconnect(false)) return Failed();
       reconnected = true;
       if (resend) continue;
@@ -401,7 +511,8 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
       continue;
     }
 
-    if (!quiet) {
+    // A conflict rolled the whole transaction back; its caller tries it again or says so.
+    if (!quiet && !(m_lastConflict && m_inTransaction)) {
       const QString box =
           ErrorBoxText(number, description, QStringLiteral("query"), QStringLiteral("cMySQL")) +
           QStringLiteral("\n\n") + sql;

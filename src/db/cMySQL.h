@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -40,6 +41,10 @@ class cMySQL {
   static constexpr long kCannotConnect = 2002;
   static constexpr long kDeadlock = 1213;
   static constexpr long kTlsFailed = 2026;
+  // Our own number for a cluster node that answered but is not ready for work.
+  static constexpr long kNodeNotReady = 29002;
+  // A cluster node outside the primary component ("not yet prepared for application use").
+  static constexpr long kNodeRefuses = 1047;
   // Our own number for a statement refused because the code page cannot hold a character.
   static constexpr long kUnrepresentableText = 29001;
 
@@ -105,10 +110,16 @@ class cMySQL {
   // A connection the session lost is not over until the server says so: a COMMIT held up in
   // the network may still arrive on it. Within one server lifetime ids are never handed out
   // twice, so the id with the server's start time names it, over TCP or a socket alike.
+  struct Endpoint {
+    QString host;
+    int port = 0;
+  };
   struct ConnectionIdentity {
     long id = 0;
     QString server;            // host:port as the server names itself
     std::int64_t started = 0;  // the server's start, seconds since the epoch; 0 unknown
+    bool galera = false;       // a node of a cluster; server is then its incoming address
+    Endpoint endpoint;         // where the session reached it
   };
   enum class OldConnectionEnd { Gone, NotFound, GaveUp };
   // Reconnects when needed and ends every connection the session lost; true when each one is
@@ -116,6 +127,20 @@ class cMySQL {
   bool ResolveOldConnections();
   bool HasUnresolvedConnections() const { return !m_unresolved.empty(); }
   const ConnectionIdentity& Identity() const { return m_identity; }
+  // The last failed statement was refused by a deadlock, or a cluster's certification conflict:
+  // the whole transaction was rolled back.
+  bool LastFailureWasConflict() const { return m_lastConflict; }
+  // How many such conflicts this session has seen.
+  int ConflictsSeen() const { return m_conflicts; }
+
+  // The host may be a list, "host[:port],host[:port],...": the session connects to the first
+  // that answers and is ready (a cluster node outside the primary component is not), and after
+  // a lost connection moves on to the next. A host without a port takes the port argument.
+  static std::vector<Endpoint> ParseHostList(const QString& hosts, int defaultPort);
+  // Where the session is now: the host as given for a single host, else host:port.
+  QString CurrentHost() const;
+  // Called after each connect that reached another host than the one before.
+  std::function<void(const QString& host)> HostChanged;
 
   // Plain properties; real_connect fills them.
   QString user;
@@ -144,8 +169,10 @@ class cMySQL {
 
  private:
   RecordsetPtr Run(const QString& sql, bool quiet, bool retries, const char* procedure);
+  bool ConnectTo(const Endpoint& endpoint, long& number, QString& description);
   bool Reconnect(bool quiet);
   OldConnectionEnd EndOldConnection(const ConnectionIdentity& old);
+  OldConnectionEnd EndOnOtherNode(const ConnectionIdentity& old);
   void LoseConnection();
   std::optional<QStringList> QuietRow(const QString& sql);
   QString QuietValue(const QString& sql);
@@ -176,6 +203,12 @@ class cMySQL {
   bool m_inTransaction = false;
   bool m_lastLost = false;
   std::int64_t m_lastActivityMs = 0;
+  QString m_hostList;
+  int m_defaultPort = 0;
+  std::size_t m_nextEndpoint = 0;
+  QString m_currentHost;
+  bool m_lastConflict = false;
+  int m_conflicts = 0;
   ConnectionIdentity m_identity;
   std::vector<ConnectionIdentity> m_unresolved;
   // Inside a transaction an error box waits until the transaction is over: a person reading it

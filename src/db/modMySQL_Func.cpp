@@ -71,6 +71,9 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
     db.logLevel = logLevel;
     db.reports.reset();
     db.sessions[0] = NewSession(DbServer::Sms);
+    db.sessions[0]->HostChanged = [](const QString& now) {
+      if (Db().hostChanged) Db().hostChanged(now);
+    };
     result = db.sessions[0]->real_connect(host, user, password, database, port, socket, 0, false,
                                           charset);
 
@@ -268,12 +271,28 @@ void DBTransaction::Rollback() {
 
 bool DBTransaction::Lost() const { return Writer() && Writer()->LastFailureWasLostConnection(); }
 
+bool DBTransaction::Conflicted() const { return Writer() && Writer()->LastFailureWasConflict(); }
+
+QString DBCurrentHost() { return Writer() ? Writer()->CurrentHost() : QString(); }
+
+void DBOnHostChanged(std::function<void(const QString& host)> changed) {
+  Db().hostChanged = std::move(changed);
+}
+
+int DBConflictCount() { return Writer() ? Writer()->ConflictsSeen() : 0; }
+
 std::optional<QString> DBSettledValue(const QString& sql) {
   cMySQL* session = Writer();
   if (!session || !session->ResolveOldConnections()) return std::nullopt;
   const std::int64_t start = clock_::TickMs();
+  // A cluster node answers only after it has applied everything committed before the read.
+  const bool causal = session->Identity().galera;
+  const long connection = session->Identity().id;
+  if (causal) session->query(QStringLiteral("SET SESSION wsrep_sync_wait = 1"), true);
   RecordsetPtr rs = session->query(sql, true);
-  const int rows = session->affected_rows();
+  // A read that had to reconnect was neither causal nor free of a new unresolved connection.
+  const int rows = session->Identity().id == connection ? session->affected_rows() : -1;
+  if (causal) session->query(QStringLiteral("SET SESSION wsrep_sync_wait = 0"), true);
   std::optional<QString> value;
   // A read that had to reconnect left a connection of its own behind; it changed nothing, but
   // the answer counts only from a session with nothing unresolved.

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -65,7 +66,17 @@ class DBTransaction {
   // The last statement failed because the connection was lost; the transaction is gone, and
   // nothing of it was recorded.
   bool Lost() const;
+  // The last statement or the COMMIT met a deadlock or a cluster's certification conflict: the
+  // whole transaction was rolled back, and may be tried again from its start.
+  bool Conflicted() const;
 };
+
+// Where the SMS session is connected now (the host as configured, or host:port of a list).
+QString DBCurrentHost();
+// Called whenever the SMS session moved to another host of its list; nullptr to stop.
+void DBOnHostChanged(std::function<void(const QString& host)> changed);
+// Conflicts the SMS session has met (and its callers retried).
+int DBConflictCount();
 
 // One value read on the writing session (never a replica, which may lag), and only once every
 // connection the session lost is proven gone, so that nothing still on its way can change the

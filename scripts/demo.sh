@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the program on a local demo database.
 #
-#   scripts/demo.sh [--xvfb] [--staff ID] [--no-run]
+#   scripts/demo.sh [--xvfb] [--staff ID] [--no-run] [--cluster]
 #
 # Installs what is missing, builds a release build in build/, starts a private MariaDB server in
 # build/demo-db (the port is chosen once and kept in build/demo-db/port; later runs reuse the
@@ -12,9 +12,11 @@
 #   --staff ID  staff member this computer is registered for (default staff1; corvane sees the
 #               summaries, clerk3 is the restricted member)
 #   --no-run    prepare everything but do not start the program
+#   --cluster   a three-node cluster in build/demo-cluster instead of the single server (same
+#               data, same accounts); sendora.ini lists the three nodes
 #
 # The server keeps running after the program closes; stop it with
-#   scripts/dbserver.sh stop build/demo-db
+#   scripts/dbserver.sh stop build/demo-db       (or scripts/cluster.sh stop build/demo-cluster)
 set -euo pipefail
 
 REPO_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -23,12 +25,14 @@ DB_DIR="$BUILD_DIR/demo-db"
 DB_FIRST_PORT=33406
 
 use_xvfb=0
+use_cluster=0
 run_program=1
 staff=staff1
 while [ $# -gt 0 ]; do
   case "$1" in
     --xvfb) use_xvfb=1 ;;
     --no-run) run_program=0 ;;
+    --cluster) use_cluster=1 ;;
     --staff)
       [ $# -ge 2 ] || { echo "demo: --staff needs an ID" >&2; exit 2; }
       staff=$2
@@ -68,20 +72,30 @@ cmake -S "$REPO_DIR" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSENDO
 cmake --build "$BUILD_DIR"
 [ -x "$BUILD_DIR/bin/Sendora" ] || { echo "demo: the build did not produce $BUILD_DIR/bin/Sendora" >&2; exit 1; }
 
-# Server: reuse the running one; otherwise start on the remembered port, or a new free one when
-# something else has taken it meanwhile.
-if bash "$REPO_DIR/scripts/dbserver.sh" status "$DB_DIR" >/dev/null; then
-  port=$(cat "$DB_DIR/port")
+if [ "$use_cluster" -eq 1 ]; then
+  # Three nodes on loopback; a second run reuses them (and restarts any that stopped).
+  CLUSTER_DIR="$BUILD_DIR/demo-cluster"
+  echo "demo: starting the three-node cluster in $CLUSTER_DIR (about half a minute the first time)"
+  read -r -a ports <<<"$(bash "$REPO_DIR/scripts/cluster.sh" start "$CLUSTER_DIR" 34606)"
+  port=${ports[0]}
+  hosts="127.0.0.1:${ports[0]},127.0.0.1:${ports[1]},127.0.0.1:${ports[2]}"
+  socket=$(bash "$REPO_DIR/scripts/cluster.sh" socket "$CLUSTER_DIR" 1)
 else
-  port=$(cat "$DB_DIR/port" 2>/dev/null || true)
-  if ! [[ "$port" =~ ^[0-9]+$ ]] || [ "$port" -eq 3306 ] ||
-    [ "$(bash "$REPO_DIR/scripts/dbserver.sh" free-port "$port")" != "$port" ]; then
-    port=$(bash "$REPO_DIR/scripts/dbserver.sh" free-port "$DB_FIRST_PORT")
+  # Server: reuse the running one; otherwise start on the remembered port, or a new free one
+  # when something else has taken it meanwhile.
+  if bash "$REPO_DIR/scripts/dbserver.sh" status "$DB_DIR" >/dev/null; then
+    port=$(cat "$DB_DIR/port")
+  else
+    port=$(cat "$DB_DIR/port" 2>/dev/null || true)
+    if ! [[ "$port" =~ ^[0-9]+$ ]] || [ "$port" -eq 3306 ] ||
+      [ "$(bash "$REPO_DIR/scripts/dbserver.sh" free-port "$port")" != "$port" ]; then
+      port=$(bash "$REPO_DIR/scripts/dbserver.sh" free-port "$DB_FIRST_PORT")
+    fi
   fi
+  bash "$REPO_DIR/scripts/dbserver.sh" start "$DB_DIR" "$port"
+  hosts=127.0.0.1
+  socket=$(bash "$REPO_DIR/scripts/dbserver.sh" socket "$DB_DIR")
 fi
-bash "$REPO_DIR/scripts/dbserver.sh" start "$DB_DIR" "$port"
-
-socket=$(bash "$REPO_DIR/scripts/dbserver.sh" socket "$DB_DIR")
 root_sql() {
   mariadb --no-defaults --socket="$socket" --user=root --default-character-set=utf8mb4 "$@"
 }
@@ -122,10 +136,10 @@ fi
 
 cat >"$BUILD_DIR/bin/sendora.ini" <<EOF
 [SmsDb]
-Host=127.0.0.1
+Host=$hosts
 Port=$port
 [InHouseDb]
-Host=127.0.0.1
+Host=$hosts
 Port=$port
 [Update]
 Host=
@@ -134,7 +148,7 @@ CheckerUrl=
 [Database]
 Compress=0
 EOF
-echo "demo: wrote $BUILD_DIR/bin/sendora.ini (database 127.0.0.1:$port)"
+echo "demo: wrote $BUILD_DIR/bin/sendora.ini (database $hosts, port $port)"
 
 [ "$run_program" -eq 1 ] || exit 0
 

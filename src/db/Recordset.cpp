@@ -1,5 +1,6 @@
 #include "db/Recordset.h"
 
+#include "platform/Cp949.h"
 #include "platform/Prompt.h"
 
 void Recordset::AppendField(const QString& name, int definedSize) {
@@ -17,9 +18,11 @@ void Recordset::Open() {
 
 void Recordset::Close() {
   m_open = false;
-  m_text = {};
-  m_offsets = {0};
+  m_bytes = {};
+  m_rowStart = {0};
+  m_cellEnd = {};
   m_rows = 0;
+  m_added = {};
   m_pos = 0;
   m_pending = false;
   m_pendingValues.clear();
@@ -59,13 +62,16 @@ void Recordset::SetValue(const QString& name, const QString& value) {
   SetValue(KnownFieldIndex(name, "SetValue"), value);
 }
 
-QStringView Recordset::FieldView(int index) const {
+QString Recordset::Fields(int index) const {
   if (index < 0 || index >= FieldCount() || Eof() || Bof()) return {};
-  if (m_pending && static_cast<std::size_t>(m_pos) == m_rows) return m_pendingValues.at(index);
-  const std::size_t cell = static_cast<std::size_t>(m_pos) * m_names.size() + index;
-  const std::uint64_t begin = m_offsets[cell];
-  const std::uint64_t end = m_offsets[cell + 1];
-  return QStringView(m_text.data() + begin, static_cast<qsizetype>(end - begin));
+  const std::size_t row = static_cast<std::size_t>(m_pos);
+  if (m_pending && row == Rows()) return m_pendingValues.at(index);
+  if (row >= m_rows) return m_added[row - m_rows].at(index);
+  const std::size_t cell = row * m_names.size() + static_cast<std::size_t>(index);
+  const std::uint64_t base = m_rowStart[row];
+  const std::uint64_t begin = index == 0 ? base : base + m_cellEnd[cell - 1];
+  const std::uint64_t end = base + m_cellEnd[cell];
+  return cp949::Decode(m_bytes.data() + begin, static_cast<std::size_t>(end - begin));
 }
 
 void Recordset::AddNew() {
@@ -73,7 +79,7 @@ void Recordset::AddNew() {
   m_pending = true;
   m_pendingValues = QStringList();
   for (int i = 0; i < FieldCount(); ++i) m_pendingValues << QString();
-  m_pos = static_cast<std::ptrdiff_t>(m_rows);
+  m_pos = static_cast<std::ptrdiff_t>(Rows());
 }
 
 void Recordset::SetValue(int index, const QString& value) {
@@ -84,26 +90,18 @@ void Recordset::Update() { CommitPending(); }
 
 void Recordset::CommitPending() {
   if (!m_pending) return;
-  for (const QString& v : std::as_const(m_pendingValues)) {
-    m_text.insert(m_text.end(), reinterpret_cast<const char16_t*>(v.constData()),
-                  reinterpret_cast<const char16_t*>(v.constData()) + v.size());
-    EndCell();
-  }
-  EndRow();
+  m_added.push_back(m_pendingValues);
   m_pending = false;
   m_pendingValues.clear();
 }
 
-void Recordset::Reserve(std::size_t rows, std::size_t textUnits) {
-  m_offsets.reserve(rows * m_names.size() + 1);
-  m_text.reserve(textUnits);
-}
-
 void Recordset::ShrinkToFit() {
-  if (m_text.capacity() > m_text.size() + m_text.size() / 4) m_text.shrink_to_fit();
-  if (m_offsets.capacity() > m_offsets.size() + m_offsets.size() / 4) m_offsets.shrink_to_fit();
+  if (m_bytes.capacity() > m_bytes.size() + m_bytes.size() / 4) m_bytes.shrink_to_fit();
+  if (m_cellEnd.capacity() > m_cellEnd.size() + m_cellEnd.size() / 4) m_cellEnd.shrink_to_fit();
+  if (m_rowStart.capacity() > m_rowStart.size() + m_rowStart.size() / 4) m_rowStart.shrink_to_fit();
 }
 
 std::size_t Recordset::MemoryBytes() const {
-  return m_text.capacity() * sizeof(char16_t) + m_offsets.capacity() * sizeof(std::uint64_t);
+  return m_bytes.capacity() + m_cellEnd.capacity() * sizeof(std::uint32_t) +
+         m_rowStart.capacity() * sizeof(std::uint64_t);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The disconnected, text-only result of a SELECT: fields by name or position, one current record,
-// ADO-style navigation. All cell texts live in one UTF-16 buffer so that a million-row result
-// costs two allocations, not millions.
+// ADO-style navigation. The cells keep the bytes the server sent (code page 949) in one buffer,
+// with the end of each cell counted from the start of its row, and are decoded when they are
+// read: a million-row result costs a few allocations, and about what the server sent.
 
 #include <QHash>
 #include <QString>
@@ -30,14 +31,14 @@ class Recordset {
   int FieldIndex(const QString& name) const;
 
   // Navigation over the records.
-  int RecordCount() const { return static_cast<int>(m_rows); }
-  bool Eof() const { return m_rows == 0 || m_pos >= static_cast<std::ptrdiff_t>(m_rows); }
-  bool Bof() const { return m_rows == 0 || m_pos < 0; }
+  int RecordCount() const { return static_cast<int>(Rows()); }
+  bool Eof() const { return Rows() == 0 || m_pos >= static_cast<std::ptrdiff_t>(Rows()); }
+  bool Bof() const { return Rows() == 0 || m_pos < 0; }
   int AbsolutePosition() const { return Eof() || Bof() ? -1 : static_cast<int>(m_pos) + 1; }
   void MoveFirst() { m_pos = 0; }
-  void MoveLast() { m_pos = m_rows == 0 ? 0 : static_cast<std::ptrdiff_t>(m_rows) - 1; }
+  void MoveLast() { m_pos = Rows() == 0 ? 0 : static_cast<std::ptrdiff_t>(Rows()) - 1; }
   void MoveNext() {
-    if (m_pos < static_cast<std::ptrdiff_t>(m_rows)) ++m_pos;
+    if (m_pos < static_cast<std::ptrdiff_t>(Rows())) ++m_pos;
   }
   void MovePrevious() {
     if (m_pos >= 0) --m_pos;
@@ -46,9 +47,8 @@ class Recordset {
   // Values of the current record; empty text at BOF/EOF or for an unknown field. A name the
   // record set does not have is a mistake in the program: it shows the standard error box (and
   // stops at an assertion in debug builds while assertUnknownField is on) before the empty text.
-  QString Fields(int index) const { return FieldView(index).toString(); }
+  QString Fields(int index) const;
   QString Fields(const QString& name) const;
-  QStringView FieldView(int index) const;
 
   // Adding records: AddNew starts one, SetValue fills its fields, Update (or the next AddNew)
   // commits it. The new record becomes the current one.
@@ -58,12 +58,16 @@ class Recordset {
   void Update();
   void UpdateBatch() { Update(); }
 
-  // Fast path for the session: the next cell of the record being appended, already in UTF-16.
-  // Cells arrive in field order; EndRow commits the record.
-  std::vector<char16_t>& TextBuffer() { return m_text; }
-  void EndCell() { m_offsets.push_back(static_cast<std::uint64_t>(m_text.size())); }
-  void EndRow() { ++m_rows; }
-  void Reserve(std::size_t rows, std::size_t textUnits);
+  // Fast path for the session: the bytes of the next cell of the record being appended, as the
+  // server sent them. Cells arrive in field order; EndRow commits the record.
+  std::vector<char>& ByteBuffer() { return m_bytes; }
+  void EndCell() {
+    m_cellEnd.push_back(static_cast<std::uint32_t>(m_bytes.size() - m_rowStart.back()));
+  }
+  void EndRow() {
+    m_rowStart.push_back(m_bytes.size());
+    ++m_rows;
+  }
   // Gives back capacity beyond a quarter over what the records hold.
   void ShrinkToFit();
 
@@ -74,6 +78,7 @@ class Recordset {
   static inline bool assertUnknownField = true;
 
  private:
+  std::size_t Rows() const { return m_rows + m_added.size(); }
   int KnownFieldIndex(const QString& name, const char* procedure) const;
   void CommitPending();
 
@@ -82,9 +87,11 @@ class Recordset {
   QHash<QString, int> m_index;  // lower-case name -> first field of that name
   bool m_open = false;
 
-  std::vector<char16_t> m_text;
-  std::vector<std::uint64_t> m_offsets{0};  // cell c of row r ends at m_offsets[r*cols+c+1]
-  std::size_t m_rows = 0;
+  std::vector<char> m_bytes;
+  std::vector<std::uint64_t> m_rowStart{0};  // row r's bytes start at m_rowStart[r]
+  std::vector<std::uint32_t> m_cellEnd;      // cell c of row r ends at m_cellEnd[r*cols+c]
+  std::size_t m_rows = 0;                    // fetched rows, then the added ones
+  std::vector<QStringList> m_added;          // records made by AddNew, after the fetched ones
   std::ptrdiff_t m_pos = 0;
 
   bool m_pending = false;

@@ -580,12 +580,12 @@ RecordsetPtr cMySQL::BuildRecordset(st_mysql_res* result) {
 
   // A streamed result does not know its size: the buffers grow as rows come and give back what
   // they took too much at the end.
-  std::vector<char16_t>& text = rs->TextBuffer();
+  std::vector<char>& bytes = rs->ByteBuffer();
   std::size_t rows = 0;
   while (MYSQL_ROW row = mysql_fetch_row(result)) {
     const unsigned long* len = mysql_fetch_lengths(result);
     for (unsigned int i = 0; i < columns; ++i) {
-      if (row[i]) cp949::DecodeAppend(row[i], SignificantLength(row[i], len[i]), text);
+      if (row[i]) bytes.insert(bytes.end(), row[i], row[i] + SignificantLength(row[i], len[i]));
       rs->EndCell();
     }
     rs->EndRow();

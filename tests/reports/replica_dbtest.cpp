@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "controls/HCTerm.h"
 #include "customers/fBFill_Save.h"
+#include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
 #include "reports/fRUseList.h"

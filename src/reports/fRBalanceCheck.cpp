@@ -17,6 +17,7 @@
 #include <QHash>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
@@ -66,17 +67,37 @@ QHash<QString, Totals> History(Recordset& charges, RecordsetPtr (&sending)[3]) {
   return history;
 }
 
-// Largest difference first.
+// One row per ID, not per customer row: the history belongs to the ID, so customer rows sharing
+// one are compared together, their balances and carry-overs summed. Largest difference first.
 std::vector<Row> Differences(const QHash<QString, Totals>& history, Recordset& customers) {
-  std::vector<Row> rows;
+  struct Account {
+    QString id;
+    QStringList names;
+    qint64 stored = 0, carried = 0;
+  };
+  std::vector<Account> accounts;
+  QHash<QString, std::size_t> byKey;
   for (; !customers.Eof(); customers.MoveNext()) {
-    const Totals h = history.value(Key(customers.Fields(0)));
-    Row r{customers.Fields(0),
-          customers.Fields(1),
-          h.lastCharge,
-          h.lastSend,
-          customers.Fields(2).toLongLong(),
-          customers.Fields(3).toLongLong() + h.charges - h.units};
+    const QString key = Key(customers.Fields(0));
+    auto it = byKey.find(key);
+    if (it == byKey.end()) {
+      it = byKey.insert(key, accounts.size());
+      accounts.push_back(Account{customers.Fields(0), {}, 0, 0});
+    }
+    Account& a = accounts[*it];
+    a.names << customers.Fields(1);
+    a.stored += customers.Fields(2).toLongLong();
+    a.carried += customers.Fields(3).toLongLong();
+  }
+
+  std::vector<Row> rows;
+  for (const Account& a : accounts) {
+    const Totals h = history.value(Key(a.id));
+    const QString name = a.names.size() == 1
+                             ? a.names.front()
+                             : QStringLiteral("[공유 ID %1건] ").arg(a.names.size()) +
+                                   a.names.join(QStringLiteral(", "));
+    Row r{a.id, name, h.lastCharge, h.lastSend, a.stored, a.carried + h.charges - h.units};
     if (r.stored != r.fromHistory) rows.push_back(std::move(r));
   }
   std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {

@@ -1,5 +1,5 @@
 // Balance reconciliation against the private server: one snapshot while charges are committed
-// beside it, nothing at all when one read fails.
+// beside it, nothing at all when one read fails, IDs shared by several customer rows.
 #include "controls/HCText.h"
 #include "db/DbState.h"
 #include "reports/ReportTestSupport.h"
@@ -172,6 +172,51 @@ TEST_F(BalanceCheckReadTest, AConnectionReplacedMidwayReadsEverythingAgain) {
   EXPECT_EQ(m_admin.Value(QStringLiteral("SELECT restcnt FROM sms_sk.smsuser")),
             QStringLiteral("105"));
   EXPECT_EQ(w.spList->MaxRows(), 0) << w.spList->GetText(5, 1).toStdString();
+  EXPECT_TRUE(m_prompt.Messages().empty()) << m_prompt.MessageTexts().join(u'|').toStdString();
+}
+
+TEST_F(BalanceCheckReadTest, RowsSharingAnIdAreComparedTogetherInOneMarkedRow) {
+  // shared / 'SHARED ': stored 30 + 50 = 80; carried 10 + 20, charged 100, 12 SMS and 2 MMS:
+  // 30 + 100 - 12 - 6 = 112; -32. pair / PAIR: stored 40 + 60 = 100 = its charge: in balance,
+  // though each row alone is not. solo: stored 5, no history: 5.
+  m_admin.Exec(QStringLiteral(
+      "INSERT INTO sms_sk.smsuser (userid, username, restcnt, iwolcnt) VALUES"
+      " ('shared', '공유일상사', 30, 10), ('pair', '짝일', 40, 0), ('solo', '혼자', 5, 0),"
+      " ('SHARED ', '공유이상사', 50, 20), ('PAIR', '짝이', 60, 0);"
+      "INSERT INTO sms_sk.smsfill (reguser, userid, regtime, regtype, casecnt, casemoney, bigo) "
+      "VALUES ('s', 'shared', '20261101100000', 0, 60, 0, ''),"
+      " ('s', 'Shared', '20261103100000', 0, 40, 0, ''), ('s', 'pair', '20261101100000', 0, 100, "
+      "0, '');"
+      "INSERT INTO sms_sk.telink_sms (SND_PHN_ID, WRT_DTTM) SELECT 'Shared', '20261102100000' "
+      "FROM sms_sk.seq_1_to_12;"
+      "INSERT INTO sms_sk.tbl_msg_hist (ETC_CHAR_1, RESERVED_DTTM) VALUES"
+      " ('shared', '20261104100000'), ('SHARED', '20261105100000')"));
+  fRBalanceCheck w;
+  w.show();
+  const QStringList shared{QStringLiteral("shared"),
+                           QStringLiteral("[공유 ID 2건] 공유일상사, 공유이상사"),
+                           QStringLiteral("80"),
+                           QStringLiteral("112"),
+                           QStringLiteral("-32"),
+                           QStringLiteral("2026-11-03 10:00:00"),
+                           QStringLiteral("2026-11-05 10:00:00")};
+  w.Query();
+  ASSERT_EQ(Column(*w.spList, 1), (QStringList{QStringLiteral("shared"), QStringLiteral("solo")}));
+  EXPECT_EQ(Row(*w.spList, 1, 1, 7), shared);
+  EXPECT_EQ(Row(*w.spList, 2, 2, 5), (QStringList{QStringLiteral("혼자"), QStringLiteral("5"),
+                                                  QStringLiteral("0"), QStringLiteral("5")}));
+  EXPECT_EQ(SumRow(w),
+            (QStringList{QStringLiteral("85"), QStringLiteral("112"), QStringLiteral("-27")}));
+
+  // One ID asked for: both of its rows, still one row; a shared ID in balance, none.
+  w.htField->SetText(QStringLiteral("SHARED"));
+  w.Query();
+  ASSERT_EQ(w.spList->MaxRows(), 1);
+  EXPECT_EQ(Row(*w.spList, 1, 1, 7), shared);
+  w.htField->SetText(QStringLiteral("pair"));
+  w.Query();
+  EXPECT_EQ(w.spList->MaxRows(), 0);
+  EXPECT_TRUE(NoticeShown());
   EXPECT_TRUE(m_prompt.Messages().empty()) << m_prompt.MessageTexts().join(u'|').toStdString();
 }
 

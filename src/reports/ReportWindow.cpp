@@ -108,6 +108,7 @@ void ReportWindow::SetSumFormulas(const std::vector<std::pair<int, int>>& source
 }
 
 void ReportWindow::ClearSum() {
+  if (!spSum) return;
   for (const auto& entry : m_sumMap) spSum->SetText(entry.second, 1, QString());
 }
 

@@ -6,6 +6,7 @@
 #include "app/StartupNetwork.h"
 #include "app/modWinver.h"
 #include "customers/FrmMain.h"
+#include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "login/frmLogin.h"
 #include "platform/AppPaths.h"

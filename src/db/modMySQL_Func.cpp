@@ -109,25 +109,6 @@ int OpenOn(cMySQL* session, RecordsetPtr& rs, const QString& sql) {
 
 int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) { return OpenOn(Reader(), rs, sql); }
 
-bool DBInitReports(const QString& host, int port) {
-  DbState& db = Db();
-  cMySQL* main = db.sessions[0].get();
-  if (!main) return false;
-  auto session = NewSession(DbServer::Reports);
-  // The same account as the SMS session; the replica refuses writes of its own (read_only), and
-  // the program only ever sends SELECTs here.
-  if (!session->real_connect(host, main->user, main->password, main->db, port, QString(), 0, false,
-                             QStringLiteral("euckr")))
-    return false;
-  db.reports = std::move(session);
-  return true;
-}
-
-int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql) {
-  cMySQL* reports = Db().reports.get();
-  return OpenOn(reports ? reports : Reader(), rs, sql);
-}
-
 QString DBGetValue(const QString& sql) { return FirstValue(Reader(), sql).value_or(QString()); }
 
 int DBExecute(const QString& sql, bool quiet) {

@@ -34,12 +34,6 @@ QString DBEscape(const QString& text);
 QString DBQuoted(const QString& text);
 void DBCloseRecordset(RecordsetPtr& rs);
 
-// The report windows read through a session of their own on another server (a read replica of
-// the SMS database). False when it cannot connect; reports then fail like any lost session.
-bool DBInitReports(const QString& host, int port);
-// A report's SELECT: on the report session when there is one, else like DBOpenRecordset.
-int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql);
-
 // Sessions opened from now on use the compressed protocol or not (the deployment decides).
 void DBSetCompression(bool on);
 // Sessions to that server opened from now on require TLS, the server's certificate verified

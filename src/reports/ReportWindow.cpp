@@ -107,6 +107,11 @@ void ReportWindow::SetSumFormulas(const std::vector<std::pair<int, int>>& source
   for (const auto& [source, hidden] : sourceToHidden) SetSumColumnFormula(*spList, source, hidden);
 }
 
+void ReportWindow::ClearSum() {
+  if (!spSum) return;
+  for (const auto& entry : m_sumMap) spSum->SetText(entry.second, 1, QString());
+}
+
 void ReportWindow::CopyTotal(int col, int row) {
   if (row != 1) return;
   const auto it = m_sumMap.find(col);

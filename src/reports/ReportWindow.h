@@ -50,6 +50,8 @@ class ReportWindow : public QDialog {
   void MapSumColumns(std::map<int, int> hiddenToSum) { m_sumMap = std::move(hiddenToSum); }
   // Puts a SUM over each mapped source column into its hidden sum column.
   void SetSumFormulas(const std::vector<std::pair<int, int>>& sourceToHidden);
+  // Empties the sum grid's totals; emptying the data grid leaves them standing.
+  void ClearSum();
 
   // The floating notice of an empty result, only while the window is on screen.
   void NoResultNotice();

@@ -3,6 +3,7 @@
 #include "controls/HCTerm.h"
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
+#include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/GridMenu.h"
 #include "grid/MduSpread.h"

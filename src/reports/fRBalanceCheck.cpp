@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
-#include "db/modMySQL_Func.h"
+#include "db/ReportReads.h"
 #include "grid/ExcelExport.h"
 #include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
@@ -17,19 +17,27 @@
 #include <QHash>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStringList>
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 constexpr int kColId = 1, kColName = 2, kColStored = 3, kColHistory = 4, kColDiff = 5,
               kColLastCharge = 6, kColLastSend = 7, kColSumStored = 8, kColSumHistory = 9,
               kColSumDiff = 10;
 
-struct History {
+struct Totals {
   qint64 charges = 0;
   qint64 units = 0;  // sent and queued, SMS 1 and MMS 3
   QString lastCharge;
   QString lastSend;
+};
+
+struct Row {
+  QString id, name, lastCharge, lastSend;
+  qint64 stored = 0, fromHistory = 0;
 };
 
 QString Shown(const QString& t) {
@@ -40,6 +48,63 @@ QString Shown(const QString& t) {
 
 // IDs compare the way the database compares them (case and trailing blanks ignored).
 QString Key(const QString& id) { return id.trimmed().toCaseFolded(); }
+
+QHash<QString, Totals> History(Recordset& charges, RecordsetPtr (&sending)[3]) {
+  QHash<QString, Totals> history;
+  for (; !charges.Eof(); charges.MoveNext()) {
+    Totals& h = history[Key(charges.Fields(0))];
+    h.charges += charges.Fields(1).toLongLong();
+    h.lastCharge = std::max(h.lastCharge, charges.Fields(2));
+  }
+  for (int table = 0; table < 3; ++table) {
+    const qint64 units = table == 0 ? 1 : 3;
+    for (Recordset& rs = *sending[table]; !rs.Eof(); rs.MoveNext()) {
+      Totals& h = history[Key(rs.Fields(0))];
+      h.units += units * rs.Fields(1).toLongLong();
+      if (table < 2) h.lastSend = std::max(h.lastSend, rs.Fields(2));
+    }
+  }
+  return history;
+}
+
+// One row per ID, not per customer row: the history belongs to the ID, so customer rows sharing
+// one are compared together, their balances and carry-overs summed. Largest difference first.
+std::vector<Row> Differences(const QHash<QString, Totals>& history, Recordset& customers) {
+  struct Account {
+    QString id;
+    QStringList names;
+    qint64 stored = 0, carried = 0;
+  };
+  std::vector<Account> accounts;
+  QHash<QString, std::size_t> byKey;
+  for (; !customers.Eof(); customers.MoveNext()) {
+    const QString key = Key(customers.Fields(0));
+    auto it = byKey.find(key);
+    if (it == byKey.end()) {
+      it = byKey.insert(key, accounts.size());
+      accounts.push_back(Account{customers.Fields(0), {}, 0, 0});
+    }
+    Account& a = accounts[*it];
+    a.names << customers.Fields(1);
+    a.stored += customers.Fields(2).toLongLong();
+    a.carried += customers.Fields(3).toLongLong();
+  }
+
+  std::vector<Row> rows;
+  for (const Account& a : accounts) {
+    const Totals h = history.value(Key(a.id));
+    const QString name = a.names.size() == 1
+                             ? a.names.front()
+                             : QStringLiteral("[공유 ID %1건] ").arg(a.names.size()) +
+                                   a.names.join(QStringLiteral(", "));
+    Row r{a.id, name, h.lastCharge, h.lastSend, a.stored, a.carried + h.charges - h.units};
+    if (r.stored != r.fromHistory) rows.push_back(std::move(r));
+  }
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+    return std::llabs(a.stored - a.fromHistory) > std::llabs(b.stored - b.fromHistory);
+  });
+  return rows;
+}
 }  // namespace
 
 fRBalanceCheck::fRBalanceCheck(QWidget* parent)
@@ -84,53 +149,32 @@ void fRBalanceCheck::Query() {
   WaitCursor wait;
   ReDrawOff redraw(*spList);
   spList->SetMaxRows(0);
+  ClearSum();
   const QString only = htField->Text();
 
-  // One grouped statement per table, merged here: never a statement per customer.
-  QHash<QString, History> history;
-  RecordsetPtr rs;
-  if (DBOpenReportRecordset(rs, BalanceChargesSql(only)) > 0) {
-    for (; !rs->Eof(); rs->MoveNext()) {
-      History& h = history[Key(rs->Fields(0))];
-      h.charges += rs->Fields(1).toLongLong();
-      h.lastCharge = std::max(h.lastCharge, rs->Fields(2));
-    }
+  // One grouped statement per table, all in one snapshot: a charge committed meanwhile is in
+  // both the charges and the balance or in neither. Charges come first and customers last, so
+  // that without the snapshot such a charge would show as a difference.
+  RecordsetPtr charges, sending[3], customers;
+  DBReportSnapshot snapshot;
+  if (snapshot.Begin()) {
+    snapshot.Open(charges, BalanceChargesSql(only));
+    for (int table = 0; table < 3; ++table)
+      snapshot.Open(sending[table], BalanceSendingSql(table, only));
+    snapshot.Open(customers, BalanceCustomersSql(only));
   }
-  DBCloseRecordset(rs);
-  for (int table = 0; table < 3; ++table) {
-    if (DBOpenReportRecordset(rs, BalanceSendingSql(table, only)) > 0) {
-      const qint64 units = table == 0 ? 1 : 3;
-      for (; !rs->Eof(); rs->MoveNext()) {
-        History& h = history[Key(rs->Fields(0))];
-        h.units += units * rs->Fields(1).toLongLong();
-        if (table < 2) h.lastSend = std::max(h.lastSend, rs->Fields(2));
-      }
-    }
-    DBCloseRecordset(rs);
+  if (!snapshot.Commit()) {
+    // A history with a table missing would make correct balances look wrong, and staff correct
+    // balances from this list: no rows at all.
+    QString text = QStringLiteral("잔액대사 자료를 읽지 못해 결과를 표시하지 않습니다.\n\nError ") +
+                   QString::number(snapshot.ErrorNumber()) + QStringLiteral(" (") +
+                   snapshot.ErrorText() + QLatin1Char(')');
+    if (!snapshot.FailedSql().isEmpty()) text += QStringLiteral("\n\n") + snapshot.FailedSql();
+    MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
+    return;
   }
 
-  struct Row {
-    QString id, name, lastCharge, lastSend;
-    qint64 stored = 0, fromHistory = 0;
-  };
-  std::vector<Row> rows;
-  if (DBOpenReportRecordset(rs, BalanceCustomersSql(only)) > 0) {
-    for (; !rs->Eof(); rs->MoveNext()) {
-      const History h = history.value(Key(rs->Fields(0)));
-      Row r{rs->Fields(0),
-            rs->Fields(1),
-            h.lastCharge,
-            h.lastSend,
-            rs->Fields(2).toLongLong(),
-            rs->Fields(3).toLongLong() + h.charges - h.units};
-      if (r.stored != r.fromHistory) rows.push_back(std::move(r));
-    }
-  }
-  DBCloseRecordset(rs);
-  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-    return std::llabs(a.stored - a.fromHistory) > std::llabs(b.stored - b.fromHistory);
-  });
-
+  const std::vector<Row> rows = Differences(History(*charges, sending), *customers);
   spList->SetMaxRows(static_cast<int>(rows.size()));
   int i = 0;
   for (const Row& r : rows) {

@@ -1,6 +1,7 @@
 #pragma once
-// 잔액 대사: customers whose stored balance differs from what their history gives — carried
-// over + charges - SMS - 3 x MMS (sent and queued), the usage ledger's total over all time.
+// 잔액 대사: IDs whose stored balance differs from what their history gives — carried over +
+// charges - SMS - 3 x MMS (sent and queued), the usage ledger's total over all time. Customer
+// rows sharing an ID are summed into one row; everything is read in one snapshot, or not shown.
 
 #include "reports/ReportWindow.h"
 

@@ -2,6 +2,7 @@
 
 #include "controls/HCTerm.h"
 #include "controls/WaitCursor.h"
+#include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/GridMenu.h"
 #include "grid/MduSpread.h"

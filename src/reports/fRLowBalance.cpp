@@ -4,6 +4,7 @@
 #include "controls/TelFormat.h"
 #include "controls/WaitCursor.h"
 #include "customers/fBFill_Save.h"
+#include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/GridMenu.h"
 #include "grid/MduSpread.h"

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "controls/HCTerm.h"
 #include "controls/WaitCursor.h"
+#include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/ExcelExport.h"
 #include "grid/GridMenu.h"

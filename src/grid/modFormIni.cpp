@@ -222,3 +222,11 @@ void LoadFormLayout(QWidget& form) {
 }
 
 void SaveFormLayout(QWidget& form) { SaveFormIni(form); }
+
+bool FormIniHasPosition(const QWidget& form) {
+  const QString file = FormIniFile(form.objectName(), QString());
+  if (!QFile::exists(file)) return false;
+  const auto left = ReadNumber(kPosition, QStringLiteral("Left"), file);
+  const auto top = ReadNumber(kPosition, QStringLiteral("Top"), file);
+  return (left && *left > 0 && *left < kMaxTwips) || (top && *top > 0 && *top < kMaxTwips);
+}

@@ -48,5 +48,7 @@ bool EnsureFormIniFolder();
 // The wiring for a window: loads its layout now and saves the position whenever it closes
 // (close(), or a dialog's accept/reject). Call once, after the window and its grids are built.
 void LoadFormLayout(QWidget& form);
+// The window's layout file holds a position of its own.
+bool FormIniHasPosition(const QWidget& form);
 // For windows that save at a moment of their own choosing; the same as SaveFormIni(form).
 void SaveFormLayout(QWidget& form);

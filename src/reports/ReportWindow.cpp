@@ -2,13 +2,16 @@
 
 #include "app/Hoverlet.h"
 #include "controls/CommandButton.h"
+#include "controls/DateBox.h"
 #include "controls/HCTerm.h"
 #include "customers/modCustomer.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
+#include "grid/modFormIni.h"
 #include "grid/modMy_formReSize.h"
 
 #include <QLabel>
+#include <QScreen>
 
 #include <QShortcut>
 #include <algorithm>
@@ -56,10 +59,38 @@ ReportWindow::ReportWindow(const QString& name, const QString& caption, int widt
   btnClose = AddButton("btnClose", QStringLiteral("닫기 &C "), 1);
   connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
   auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
-  connect(f5, &QShortcut::activated, this, [this] { Query(); });
+  connect(f5, &QShortcut::activated, this, &ReportWindow::RunQuery);
 
   DecorateForm(this, true);
   setGeometry(0, 0, TwipsToPixels(widthTwips), TwipsToPixels(heightTwips));
+}
+
+void ReportWindow::RunQuery() {
+  if (htDate) {
+    for (DateBox* box : htDate->dateBox)
+      if (box && !box->Check()) return;
+  }
+  ClearSum();
+  Query();
+}
+
+void ReportWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (m_placed) return;
+  m_placed = true;
+  if (FormIniHasPosition(*this)) return;  // where the staff member put it last time
+  QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+  if (!owner || !owner->isVisible()) return;
+  QRect frame = frameGeometry();
+  frame.moveCenter(owner->frameGeometry().center());
+  if (const QScreen* screen = owner->screen()) {
+    const QRect area = screen->availableGeometry();
+    frame.moveLeft(
+        std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width())));
+    frame.moveTop(
+        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - frame.height())));
+  }
+  move(frame.topLeft());
 }
 
 QLabel* ReportWindow::AddCaption(const QString& text, int x, int width, int line) {

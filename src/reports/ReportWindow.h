@@ -25,8 +25,12 @@ class ReportWindow : public QDialog {
   QPushButton* btnQuery = nullptr;
   QPushButton* btnClose = nullptr;
 
-  // Runs the window's statement and fills its grid (F5, the query button).
+  // Runs the window's statement and fills its grid.
   virtual void Query() = 0;
+  // What every trigger of a query runs (F5, the query button, the filters): a period the date
+  // boxes refuse runs nothing (the date message is shown); otherwise the totals go with the
+  // rows they belonged to, and the query runs.
+  void RunQuery();
 
  protected:
   // Size in twips; the window opens at (0, 0).
@@ -57,6 +61,8 @@ class ReportWindow : public QDialog {
   void NoResultNotice();
 
   void resizeEvent(QResizeEvent* event) override;
+  // Opened for the first time, the window comes up over its owner, not at the screen's corner.
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CopyTotal(int col, int row);
@@ -64,4 +70,5 @@ class ReportWindow : public QDialog {
   std::vector<std::pair<QPushButton*, int>> m_buttons;
   std::map<int, int> m_sumMap;
   int m_sumLabelCol = 0;
+  bool m_placed = false;
 };

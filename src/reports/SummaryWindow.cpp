@@ -36,7 +36,7 @@ SummaryWindow::SummaryWindow(const Layout& layout, QWidget* parent)
   PlaceInTop(htField, 134, 110);
   PlacePeriod();
   btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 2);
-  connect(btnQuery, &QPushButton::clicked, this, &SummaryWindow::Query);
+  connect(btnQuery, &QPushButton::clicked, this, &ReportWindow::RunQuery);
 
   CommonSpreadDesign(*spList, true, true, true, true, true);
   spList->SetMaxCols(layout.lastCol);

@@ -119,7 +119,7 @@ fRBalanceCheck::fRBalanceCheck(QWidget* parent)
   btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 4);
   btnPrint = AddButton("btnPrint", QStringLiteral("인쇄 F7"), 3);
   btnExcel = AddButton("btnExcel", QStringLiteral("엑셀 F8"), 2);
-  connect(btnQuery, &QPushButton::clicked, this, &fRBalanceCheck::Query);
+  connect(btnQuery, &QPushButton::clicked, this, &ReportWindow::RunQuery);
   connect(btnPrint, &QPushButton::clicked, this, &fRBalanceCheck::Print);
   connect(btnExcel, &QPushButton::clicked, this,
           [this] { ExportToExcelFile(*spList, QStringLiteral("Sheet1")); });

@@ -43,10 +43,10 @@ fRChargeList::fRChargeList(QWidget* parent)
   PlaceInTop(chkSaturday, 94, 110);
   PlacePeriod();
   btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 2);
-  connect(btnQuery, &QPushButton::clicked, this, &fRChargeList::Query);
-  connect(chkSaturday, &QCheckBox::clicked, this, &fRChargeList::Query);
+  connect(btnQuery, &QPushButton::clicked, this, &ReportWindow::RunQuery);
+  connect(chkSaturday, &QCheckBox::clicked, this, &ReportWindow::RunQuery);
   connect(cmbType, qOverload<int>(&QComboBox::activated), this, [this] {
-    if (isVisible()) Query();
+    if (isVisible()) RunQuery();
   });
 
   CommonSpreadDesign(*spList, true, true, true, true, true);

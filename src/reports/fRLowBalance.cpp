@@ -53,7 +53,7 @@ fRLowBalance::fRLowBalance(QWidget* parent)
   PlaceInTop(htField, 72, 90);
   AddCaption(QStringLiteral("건 미만"), 166, 60);
   btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 2);
-  connect(btnQuery, &QPushButton::clicked, this, &fRLowBalance::Query);
+  connect(btnQuery, &QPushButton::clicked, this, &ReportWindow::RunQuery);
 
   CommonSpreadDesign(*spList, true, true, true, true, true);
   spList->SetMaxCols(kColCode);

@@ -35,7 +35,7 @@ fRUseList::fRUseList(QWidget* parent)
   btnQuery = AddButton("btnQuery", QStringLiteral("조회 F5"), 4);
   btnPrint = AddButton("btnPrint", QStringLiteral("인쇄 F7"), 3);
   btnExcel = AddButton("btnExcel", QStringLiteral("엑셀 F8"), 2);
-  connect(btnQuery, &QPushButton::clicked, this, &fRUseList::Query);
+  connect(btnQuery, &QPushButton::clicked, this, &ReportWindow::RunQuery);
   connect(btnPrint, &QPushButton::clicked, this, &fRUseList::Print);
   connect(btnExcel, &QPushButton::clicked, this, &fRUseList::Export);
   connect(new QShortcut(QKeySequence(Qt::Key_F7), this), &QShortcut::activated, this,
@@ -63,7 +63,7 @@ fRUseList::fRUseList(QWidget* parent)
 
 void fRUseList::SetFormMode(const QString& sCid) {
   m_userid = sCid;
-  Query();
+  RunQuery();
 }
 
 void fRUseList::Query() {

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/json.h"
 #include "platform/AppPaths.h"
+#include "platform/EventLog.h"
 #include "platform/HttpGet.h"
 #include "platform/Prompt.h"
 
@@ -51,8 +52,13 @@ bool UpdateServerAddressFile(const QString& user) {
   if (FileExists(path)) ver = VerOf(ParseJson(ReadUTF8(path)));
 
   const http::Response r =
-      http::Get(ServerListCheckerAddress(checker, ver, user), kCheckerTimeoutMs);
-  if (!r.answered || r.status != 200) return false;
+      http::Get(ServerListCheckerAddress(checker, ver, user),
+                http::Limits{kCheckerTimeoutMs, kCheckerTimeoutMs, kServerListMaxBytes});
+  if (!r.answered) {
+    eventlog::Write(QStringLiteral("server list not refreshed: ") + r.error);
+    return false;
+  }
+  if (r.status != 200) return false;
   bool utf8 = false;
   const JsonValue answer = ParseJson(DecodeUtf8(r.body, &utf8));
   const JsonObject* o = answer.Object();

@@ -5,8 +5,10 @@
 
 #include <QString>
 
-// The checker GET gives up after this long without an answer.
+// The checker GET gives up after this long, however the answer trickles in, and refuses an answer
+// longer than this.
 inline constexpr int kCheckerTimeoutMs = 4000;
+inline constexpr qint64 kServerListMaxBytes = 1024 * 1024;
 
 QString ServerAddressFilePath();
 // The checker address with the list's version and the user appended as they are.

@@ -50,7 +50,7 @@ class UpdateHelpersTest : public ::testing::Test {
 };
 
 TEST_F(UpdateHelpersTest, EveryProgramAnswersItsVersion) {
-  for (const char* program : {"Sendora", "VerProbeV1", "swapfiles", "Hoverlet"}) {
+  for (const char* program : {"Sendora", "VerProbeV1", "swapfiles", "Hoverlet", "sendora-sign"}) {
     SCOPED_TRACE(program);
     EXPECT_EQ(GetFileVer(QStringLiteral(SENDORA_BIN_DIR "/") + QLatin1String(program)),
               QStringLiteral(SENDORA_FILE_VERSION));

@@ -10,6 +10,8 @@ PACKAGES=(
   dbus-daemon             # the private session bus of the input-mode tests
   libmariadb-dev          # the client library the program talks through
   libsodium-dev           # signatures of downloaded programs
+  libssl3                 # https: Qt's TLS back end loads it
+  openssl                 # the server-list tests make their certificates with it
   mariadb-server mariadb-client   # the private server of the demo and the tests
   galera-4 rsync          # the three-node cluster of the cluster tests and the cluster demo
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens

@@ -1,32 +1,46 @@
 // VerProbeV1: the update checker the launcher runs and waits for.
 // Usage: VerProbeV1 <revision>;<program file name>   (run in the application folder)
 // When the update server has a newer revision of the program, it is downloaded as
-// "New_" + name beside it; nothing is left there otherwise.
+// "New_" + name beside it, with the manifest it was checked against as "New_" + name +
+// ".manifest"; nothing is left there otherwise. Exit code 0 unless something failed; the
+// launcher hands on a new copy only after 0.
 #include "app/AppState.h"
 #include "app/StartupNetwork.h"
+#include "app/UpdateRecord.h"
 #include "app/UpdateTransfer.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
+#include "platform/Clock.h"
+#include "platform/EventLog.h"
+#include "platform/VersionArg.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
+namespace {
+
+int Refuse(int code, const QString& why) {
+  eventlog::Write(why);
+  return code;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc == 2 && QByteArray(argv[1]) == "--version") {
-    std::puts(SENDORA_FILE_VERSION);
-    return 0;
-  }
+  if (AnswerVersionQuery(argc, argv)) return 0;
+  // A console program: a message it would show goes to the event log (see Prompts()).
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments().mid(1);
   const QString argument = args.join(u' ');
   const int semicolon = argument.indexOf(u';');
   const QString name = argument.mid(semicolon + 1);
   bool revisionOk = false;
-  const double revision = argument.left(semicolon).toDouble(&revisionOk);
-  if (semicolon < 0 || !revisionOk || name.isEmpty() || name.contains(u'/')) {
+  const qint64 revision = argument.left(semicolon).toLongLong(&revisionOk);
+  if (semicolon < 0 || !revisionOk || !update::IsPlainFileName(name)) {
     std::fprintf(stderr, "usage: VerProbeV1 <revision>;<program file name>\n");
     return 2;
   }
@@ -39,16 +53,62 @@ int main(int argc, char** argv) {
   ApplyServerListHosts();
   AppState& state = App();
   if (state.updateServerHost.isEmpty()) return 0;
+  QString trustNote;
+  const update::Trust trust =
+      update::TrustOf(state.updatePublicKey, state.updateAllowUnsigned, &trustNote);
+  if (trust == update::Trust::Off) return Refuse(0, trustNote);
 
   // A copy left by an earlier, interrupted run is never handed on.
   const QString target = folder + QStringLiteral("/New_") + name;
   QFile::remove(target);
+  QFile::remove(target + QStringLiteral(".manifest"));
 
   const QString base = update::UpdateBaseAddress(state.updateScheme, state.updateServerHost);
-  long long newest = 0;
-  if (!update::WholeNumber(update::ReadUrlHead(base + update::VersionInfoFileName(name)).trimmed(),
-                           &newest))
-    return 3;
-  if (revision >= static_cast<double>(newest)) return 0;
-  return update::DownloadFile(base + name, target, state.updatePublicKey) ? 0 : 4;
+  const update::DownloadLimits limits{state.updateMaxDownloadBytes, state.updateDownloadTimeoutMs};
+  const qint64 failed = update::FailedRevision(name);
+  QString why;
+  QByteArray manifestText;
+  if (trust == update::Trust::Signed) {
+    update::Manifest m;
+    if (!update::FetchManifest(base + name, name, state.updatePublicKey, &m, &manifestText, &why))
+      return Refuse(3, QStringLiteral("update of ") + name + QStringLiteral(" refused: ") + why);
+    if (m.revision <= revision) return 0;
+    const qint64 trusted = update::TrustedRevision(name);
+    if (m.revision < trusted)
+      return Refuse(5, QStringLiteral("update of %1 refused: revision %2 is older than %3, "
+                                      "trusted before (a rollback)")
+                           .arg(name)
+                           .arg(m.revision)
+                           .arg(trusted));
+    if (m.revision <= failed)
+      return Refuse(0, QStringLiteral("revision %1 of %2 failed to start before; not tried again")
+                           .arg(m.revision)
+                           .arg(name));
+    update::NoteTrustedRevision(name, m.revision);
+    if (!update::InstallDownload(base + name, target, &m, limits, {}, &why))
+      return Refuse(4, QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
+  } else {
+    long long newest = 0;
+    if (!update::WholeNumber(
+            update::ReadUrlHead(base + update::VersionInfoFileName(name)).trimmed(), &newest))
+      return Refuse(3, QStringLiteral("update of ") + name +
+                           QStringLiteral(": the version information cannot be read"));
+    if (newest <= revision) return 0;
+    if (newest <= failed)
+      return Refuse(0, QStringLiteral("revision %1 of %2 failed to start before; not tried again")
+                           .arg(newest)
+                           .arg(name));
+    QByteArray sha256;
+    if (!update::InstallDownload(base + name, target, nullptr, limits, {}, &why, &sha256))
+      return Refuse(4, QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
+    // Unsigned: the launcher learns the promised revision and the bytes from a line made here.
+    manifestText = update::ManifestLine(name, newest, QFileInfo(target).size(), sha256,
+                                        clock_::LocalNow().addDays(1)) +
+                   '\n';
+  }
+  if (!update::InstallText(target + QStringLiteral(".manifest"), manifestText, &why)) {
+    QFile::remove(target);
+    return Refuse(4, QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
+  }
+  return 0;
 }

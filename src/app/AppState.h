@@ -27,7 +27,10 @@ struct AppState {
   QString companySettingsName;  // settings shared by all of the company's programs
   QString updateServerHost;     // empty: this installation has no update server
   QString updateScheme = QStringLiteral("http");
-  QString updatePublicKey;    // hex Ed25519 key; when set, downloads must carry its signature
+  QString updatePublicKey;  // hex Ed25519 key; when set, downloads must carry its signature
+  bool updateAllowUnsigned = false;  // without a key: take unsigned updates (warned at every start)
+  qint64 updateMaxDownloadBytes = qint64(200) * 1024 * 1024;
+  int updateDownloadTimeoutMs = 120000;
   QString updateBaseAddress;  // kept once the update check has built it
   // This program's own file version; its last part is the revision the update check compares.
   QString fileVersion = QStringLiteral(SENDORA_FILE_VERSION);
@@ -36,7 +39,8 @@ struct AppState {
   QString smsDbHost;
   int smsDbPort = 3306;
   QString serverListCheckerUrl;
-  QString reportDbHost;  // empty: reports read the SMS database
+  QString serverListCaFile;  // empty: the system's certificates
+  QString reportDbHost;      // empty: reports read the SMS database
   int reportDbPort = 3306;
   JsonValue serverList;  // the server list file as last loaded; nothing until then
   bool developmentMode = false;

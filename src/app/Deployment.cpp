@@ -12,6 +12,13 @@ QString Read(const QString& file, const char* section, const char* key, const QS
   return v.isEmpty() ? def : v;
 }
 
+// A whole number from 1 up to 100000; anything else keeps the default.
+int ReadPositive(const QString& file, const char* section, const char* key, int def) {
+  bool ok = false;
+  const int n = Read(file, section, key, QString()).toInt(&ok);
+  return ok && n > 0 && n <= 100000 ? n : def;
+}
+
 int ReadPort(const QString& file, const char* section, int def) {
   bool ok = false;
   const int port = Read(file, section, "Port", QString()).toInt(&ok);
@@ -37,7 +44,14 @@ Deployment LoadDeployment(const QString& appFolder) {
   const QString scheme = Read(file, "Update", "Scheme", d.updateScheme).toLower();
   d.updateScheme = scheme == QLatin1String("https") ? scheme : d.updateScheme;
   d.updatePublicKey = Read(file, "Update", "PublicKey", d.updatePublicKey);
+  d.updateAllowUnsigned = Read(file, "Update", "AllowUnsigned", QString()) == QLatin1String("1");
+  d.updateMaxDownloadMB = ReadPositive(file, "Update", "MaxDownloadMB", d.updateMaxDownloadMB);
+  d.updateDownloadTimeoutSec =
+      ReadPositive(file, "Update", "DownloadTimeoutSec", d.updateDownloadTimeoutSec);
   d.serverListCheckerUrl = Read(file, "ServerList", "CheckerUrl", d.serverListCheckerUrl);
+  d.serverListCaFile = Read(file, "ServerList", "CaFile", QString());
+  if (!d.serverListCaFile.isEmpty() && QDir::isRelativePath(d.serverListCaFile))
+    d.serverListCaFile = appFolder + u'/' + d.serverListCaFile;
   d.reportDbHost = Read(file, "ReportDb", "Host", QString());
   d.reportDbPort = ReadPort(file, "ReportDb", d.reportDbPort);
   const QString compress = Read(file, "Database", "Compress", QStringLiteral("1"));

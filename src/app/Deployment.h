@@ -13,7 +13,14 @@ struct Deployment {
   QString updateServerHost;
   QString updateScheme = QStringLiteral("http");  // "http" or "https"
   QString updatePublicKey;
+  // Without a key nothing is downloaded unless the deployment says so in as many words.
+  bool updateAllowUnsigned = false;
+  int updateMaxDownloadMB = 200;
+  int updateDownloadTimeoutSec = 120;
   QString serverListCheckerUrl;
+  // Certificates trusted for an https server-list address instead of the system's; a relative
+  // path is taken from the application folder.
+  QString serverListCaFile;
   // A read replica of the SMS database for the report windows; empty: they read the SMS database.
   QString reportDbHost;
   int reportDbPort = 3306;

@@ -1,9 +1,13 @@
 #include "app/StartupNetwork.h"
 
 #include "app/AppState.h"
+#include "app/UpdateRecord.h"
+#include "app/UpdateTransfer.h"
 #include "app/modAutoUpdateV1_Launcher.h"
 #include "app/modServerAddressUtil.h"
 #include "db/modMySQL_Func.h"
+#include "platform/EventLog.h"
+#include "platform/Prompt.h"
 
 const QString kUpdateServerEntry = QStringLiteral("자동업데이트_런처");
 const QString kInHouseDbEntry = QStringLiteral("사내메신저DB서버");
@@ -13,6 +17,9 @@ void ApplyDeployment(const Deployment& deployment) {
   app.updateServerHost = deployment.updateServerHost;
   app.updateScheme = deployment.updateScheme;
   app.updatePublicKey = deployment.updatePublicKey;
+  app.updateAllowUnsigned = deployment.updateAllowUnsigned;
+  app.updateMaxDownloadBytes = qint64(deployment.updateMaxDownloadMB) * 1024 * 1024;
+  app.updateDownloadTimeoutMs = deployment.updateDownloadTimeoutSec * 1000;
   app.inHouseDbHost = deployment.inHouseDbHost;
   app.inHouseDbPort = deployment.inHouseDbPort;
   app.smsDbHost = deployment.smsDbHost;
@@ -22,6 +29,7 @@ void ApplyDeployment(const Deployment& deployment) {
   DBSetTls(DbServer::InHouse, deployment.inHouseDbTls.required, deployment.inHouseDbTls.caFile);
   DBSetTls(DbServer::Reports, deployment.reportDbTls.required, deployment.reportDbTls.caFile);
   app.serverListCheckerUrl = deployment.serverListCheckerUrl;
+  app.serverListCaFile = deployment.serverListCaFile;
   app.reportDbHost = deployment.reportDbHost;
   app.reportDbPort = deployment.reportDbPort;
 }
@@ -34,12 +42,23 @@ void ApplyServerListHosts() {
   if (!inHouse.isEmpty()) app.inHouseDbHost = inHouse;
 }
 
+void ShowUpdateNotice() {
+  const QString notice = update::TakeNotice();
+  if (!notice.isEmpty()) MsgBox(notice, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
 void RunStartupNetworkSteps() {
+  ShowUpdateNotice();
   UpdateServerAddressFile(QString());
   LoadServerAddressFile();
   ApplyServerListHosts();
   // An installation without an update server starts without asking one.
   if (App().updateServerHost.isEmpty()) return;
+  QString note;
+  const update::Trust trust =
+      update::TrustOf(App().updatePublicKey, App().updateAllowUnsigned, &note);
+  if (!note.isEmpty()) eventlog::Write(note);
+  if (trust == update::Trust::Off) return;
   bool skipSelfUpdate = false;
   RunAutoUpdate(skipSelfUpdate);
 }

@@ -1,29 +1,43 @@
 #include "app/UpdateTransfer.h"
 
+#include "app/mdlFile.h"
+#include "platform/Clock.h"
 #include "platform/HttpGet.h"
+#include "platform/SafeFile.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
-#include <sodium.h>
-
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace update {
 namespace {
 
-bool SodiumReady() {
-  static const bool ready = sodium_init() >= 0;
-  return ready;
-}
-
-// Moves from over to; on this platform a rename replaces the target in one step.
-bool ReplaceFile(const QString& from, const QString& to) {
-  return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+http::Limits SmallAnswer() {
+  return http::Limits{kReadTimeoutMs, kReadTimeoutMs, kSmallAnswerBytes};
 }
 
 }  // namespace
+
+Trust TrustOf(const QString& publicKeyHex, bool allowUnsigned, QString* why) {
+  why->clear();
+  if (!publicKeyHex.isEmpty()) {
+    if (IsPublicKey(publicKeyHex)) return Trust::Signed;
+    *why = QStringLiteral("update check off: [Update] PublicKey is not 64 hex digits");
+    return Trust::Off;
+  }
+  if (allowUnsigned) {
+    *why = QStringLiteral(
+        "WARNING: updates are not signature-checked ([Update] AllowUnsigned=1): whoever answers "
+        "for the update server can run programs here; set [Update] PublicKey");
+    return Trust::Unsigned;
+  }
+  *why = QStringLiteral(
+      "update check off: no [Update] PublicKey in sendora.ini (set the key that signs the "
+      "updates, see README \"Security\")");
+  return Trust::Off;
+}
 
 QString UpdateBaseAddress(const QString& scheme, const QString& host) {
   return scheme + QStringLiteral("://") + host + QStringLiteral("/download/자동업데이트_v1/");
@@ -50,63 +64,99 @@ bool WholeNumber(const QString& text, long long* value) {
   return true;
 }
 
+qint64 InstalledRevision(const QString& path) {
+  bool ok = false;
+  const qint64 revision = RevisionOf(GetFileVer(path)).toLongLong(&ok);
+  return ok && revision > 0 ? revision : 0;
+}
+
 QString ReadUrlHead(const QString& url) {
-  const http::Response r =
-      http::Get(url, kReadTimeoutMs, kVersionInfoBytes, QByteArrayLiteral("VB OpenUrl"));
+  http::Options options;
+  options.userAgent = QByteArrayLiteral("VB OpenUrl");
+  const http::Response r = http::Get(url, SmallAnswer(), options);
   if (!r.answered || r.status != 200) return QString();
   return QString::fromLatin1(r.body.left(kVersionInfoBytes));
 }
 
-bool DownloadFile(const QString& url, const QString& dest, const QString& publicKeyHex) {
-  const QString part = dest + QStringLiteral(".part");
-  const auto fail = [&] {
-    QFile::remove(part);
+bool FetchManifest(const QString& fileUrl, const QString& name, const QString& publicKeyHex,
+                   Manifest* out, QByteArray* text, QString* why, bool* unreadable) {
+  const QString url = fileUrl + QStringLiteral(".manifest");
+  if (unreadable) *unreadable = true;
+  const http::Response r = http::Get(url, SmallAnswer());
+  if (!r.answered || r.status != 200) {
+    *why = url + QStringLiteral(": ") +
+           (r.answered ? QStringLiteral("status %1").arg(r.status) : r.error);
     return false;
-  };
-  if (!http::GetToFile(url, part, kDownloadIdleTimeoutMs)) return fail();
-  if (!publicKeyHex.isEmpty()) {
-    const http::Response sig = http::Get(url + QStringLiteral(".sig"), kReadTimeoutMs);
-    QFile f(part);
-    if (!sig.answered || sig.status != 200 || !f.open(QIODevice::ReadOnly)) return fail();
-    if (!VerifySignature(f.readAll(), sig.body, publicKeyHex)) return fail();
   }
-  QFile::setPermissions(part, QFile::permissions(part) | QFile::ExeOwner | QFile::ExeGroup |
-                                  QFile::ExeOther | QFile::ReadOwner);
-  if (!ReplaceFile(part, dest)) return fail();
+  if (!ParseManifest(r.body, out, why)) {
+    *why = url + QStringLiteral(": ") + *why;
+    return false;
+  }
+  if (unreadable) *unreadable = false;
+  if (!CheckManifest(*out, name, publicKeyHex, clock_::LocalNow(), why)) {
+    *why = url + QStringLiteral(": ") + *why;
+    return false;
+  }
+  *text = r.body;
   return true;
 }
 
-bool VerifySignature(const QByteArray& data, const QByteArray& signature,
-                     const QString& publicKeyHex) {
-  const QByteArray key = QByteArray::fromHex(publicKeyHex.toLatin1());
-  if (!SodiumReady() || key.size() != crypto_sign_PUBLICKEYBYTES ||
-      publicKeyHex.size() != 2 * crypto_sign_PUBLICKEYBYTES ||
-      signature.size() != crypto_sign_BYTES)
+bool InstallDownload(const QString& url, const QString& dest, const Manifest* expected,
+                     const DownloadLimits& limits,
+                     const std::function<bool(const QString& file, QString* why)>& check,
+                     QString* why, QByteArray* sha256) {
+  const QFileInfo target(dest);
+  safefile::TempFile file(target.absolutePath(), target.fileName());
+  if (!file.IsOpen()) {
+    *why = file.Error();
     return false;
-  return crypto_sign_verify_detached(reinterpret_cast<const unsigned char*>(signature.constData()),
-                                     reinterpret_cast<const unsigned char*>(data.constData()),
-                                     static_cast<unsigned long long>(data.size()),
-                                     reinterpret_cast<const unsigned char*>(key.constData())) == 0;
+  }
+  http::Limits http{limits.deadlineMs, kDownloadIdleTimeoutMs, limits.maxBytes};
+  // A manifest says how long the file is: nothing longer is accepted.
+  if (expected) http.maxBytes = std::min(http.maxBytes, expected->size);
+  QString error;
+  if (!http::GetStreamed(
+          url, http, [&](const QByteArray& chunk) { return file.Write(chunk); }, &error)) {
+    *why = url + QStringLiteral(": ") + (file.Error().isEmpty() ? error : file.Error());
+    return false;
+  }
+  // What is checked is read back through the descriptor that is renamed into place.
+  Sha256 digest;
+  if (!file.FinishWriting() ||
+      !file.ReadBack([&](const QByteArray& chunk) { digest.Add(chunk); })) {
+    *why = file.Error();
+    return false;
+  }
+  const QByteArray got = digest.Hex();
+  if (expected && (file.Size() != expected->size || got != expected->sha256)) {
+    *why = url + QStringLiteral(": %1 bytes with SHA-256 %2, not the manifest's %3 bytes with %4")
+                     .arg(file.Size())
+                     .arg(QString::fromLatin1(got))
+                     .arg(expected->size)
+                     .arg(QString::fromLatin1(expected->sha256));
+    return false;
+  }
+  if (!file.SetMode(0755)) {
+    *why = file.Error();
+    return false;
+  }
+  if (check && !check(file.Path(), why)) return false;
+  if (!file.Commit(target.fileName())) {
+    *why = file.Error();
+    return false;
+  }
+  if (sha256) *sha256 = got;
+  return true;
 }
 
-void GenerateKeyPair(QString* publicKeyHex, QByteArray* secretKey) {
-  QByteArray pk(crypto_sign_PUBLICKEYBYTES, '\0');
-  QByteArray sk(crypto_sign_SECRETKEYBYTES, '\0');
-  if (SodiumReady())
-    crypto_sign_keypair(reinterpret_cast<unsigned char*>(pk.data()),
-                        reinterpret_cast<unsigned char*>(sk.data()));
-  *publicKeyHex = QString::fromLatin1(pk.toHex());
-  *secretKey = sk;
-}
-
-QByteArray Sign(const QByteArray& data, const QByteArray& secretKey) {
-  QByteArray sig(crypto_sign_BYTES, '\0');
-  if (!SodiumReady() || secretKey.size() != crypto_sign_SECRETKEYBYTES) return QByteArray();
-  crypto_sign_detached(reinterpret_cast<unsigned char*>(sig.data()), nullptr,
-                       reinterpret_cast<const unsigned char*>(data.constData()),
-                       static_cast<unsigned long long>(data.size()),
-                       reinterpret_cast<const unsigned char*>(secretKey.constData()));
-  return sig;
+bool InstallText(const QString& dest, const QByteArray& text, QString* why) {
+  const QFileInfo target(dest);
+  safefile::TempFile file(target.absolutePath(), target.fileName());
+  if (!file.Write(text) || !file.SetMode(0644) || !file.Commit(target.fileName())) {
+    *why = file.Error();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace update

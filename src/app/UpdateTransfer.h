@@ -1,19 +1,36 @@
 #pragma once
-// What the update check fetches and how: the base address, the version-information files, and
-// program downloads that replace a file only when they are complete and, with a key configured,
-// signed.
+// What the update check fetches and how: the base address, the version information, the signed
+// manifests, and program downloads that are installed only when complete, within their limits
+// and, with a key configured, exactly the bytes the manifest names.
+
+#include "app/UpdateManifest.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace update {
 
-// Reading a version-information file gives up after this long without data; a program download
-// after this long without progress.
+// Version information and manifests: the whole request within this time, at most this long.
 inline constexpr int kReadTimeoutMs = 4000;
+inline constexpr int kSmallAnswerBytes = 512;
+// A program download gives up after this long without data; its overall limit and size cap are
+// the deployment's ([Update] DownloadTimeoutSec, MaxDownloadMB).
 inline constexpr int kDownloadIdleTimeoutMs = 15000;
-// Only this much of a version-information file is read.
+inline constexpr int kDefaultDownloadTimeoutSec = 120;
+inline constexpr int kDefaultMaxDownloadMB = 200;
+// Only this much of a version-information file counts.
 inline constexpr int kVersionInfoBytes = 20;
+
+// How far this installation trusts what the update server sends.
+enum class Trust {
+  Off,       // no key (and no opt-in), or a key that is no key: nothing is downloaded or run
+  Signed,    // manifests and downloads must carry the key's signature
+  Unsigned,  // [Update] AllowUnsigned=1 without a key: taken as served
+};
+// The trust of the settings; why: the log line that says so (empty when signed).
+Trust TrustOf(const QString& publicKeyHex, bool allowUnsigned, QString* why);
 
 // scheme + "://" + host + "/download/자동업데이트_v1/"
 QString UpdateBaseAddress(const QString& scheme, const QString& host);
@@ -25,20 +42,31 @@ QString RevisionOf(const QString& version);
 double LeadingNumber(const QString& text);
 // A version-information body as a whole number; false when it is no number.
 bool WholeNumber(const QString& text, long long* value);
+// The revision a program file answers to --version; 0 when it is missing or gives no answer.
+qint64 InstalledRevision(const QString& path);
 
-// The read-address routine: at most the first 20 bytes of a 200 answer's body, empty on any
-// failure.
+// The read-address routine: the first 20 bytes of a 200 answer's body, empty on any failure.
 QString ReadUrlHead(const QString& url);
-// The download routine, for programs: the body goes to a temporary name beside dest; when a
-// public key is given, url + ".sig" must be a valid detached signature of it; only then is the
-// file made executable and renamed over dest. A failed or partial download leaves dest as it was.
-bool DownloadFile(const QString& url, const QString& dest, const QString& publicKeyHex);
+// fileUrl + ".manifest", read and checked (CheckManifest) for name at the local clock's now.
+// unreadable: no manifest came (no answer, not found, not a manifest), as opposed to one that
+// was refused.
+bool FetchManifest(const QString& fileUrl, const QString& name, const QString& publicKeyHex,
+                   Manifest* out, QByteArray* text, QString* why, bool* unreadable = nullptr);
 
-// Ed25519 detached signatures (64 bytes) with a 32-byte public key given as 64 hex digits.
-bool VerifySignature(const QByteArray& data, const QByteArray& signature,
-                     const QString& publicKeyHex);
-// For the signing tool and the tests: a new key pair (public key as hex) and a signature.
-void GenerateKeyPair(QString* publicKeyHex, QByteArray* secretKey);
-QByteArray Sign(const QByteArray& data, const QByteArray& secretKey);
+struct DownloadLimits {
+  qint64 maxBytes = qint64(kDefaultMaxDownloadMB) * 1024 * 1024;
+  int deadlineMs = kDefaultDownloadTimeoutSec * 1000;
+};
+// The download routine, for programs: the body goes to a new file beside dest (never through a
+// link, never over an existing file); with expected, its size and SHA-256 must be the manifest's,
+// read back through the same descriptor. check, when given, sees the finished file (made
+// executable) before it is renamed over dest. A failed, refused or partial download leaves dest
+// as it was. sha256: the digest of what was installed.
+bool InstallDownload(const QString& url, const QString& dest, const Manifest* expected,
+                     const DownloadLimits& limits,
+                     const std::function<bool(const QString& file, QString* why)>& check,
+                     QString* why, QByteArray* sha256 = nullptr);
+// Writes text to a new file and renames it over dest (mode 0644).
+bool InstallText(const QString& dest, const QByteArray& text, QString* why);
 
 }  // namespace update

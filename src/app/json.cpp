@@ -191,9 +191,71 @@ constexpr int kMaxErrorText = 64 * 1024;
 const QString kDuplicateKey =
     QStringLiteral("This key is already associated with an element of this collection");
 
+int HexDigit(QChar c) {
+  if (c >= u'0' && c <= u'9') return c.unicode() - '0';
+  if (c >= u'a' && c <= u'f') return c.unicode() - 'a' + 10;
+  if (c >= u'A' && c <= u'F') return c.unicode() - 'A' + 10;
+  return -1;
+}
+
 QString& LastError() {
   static QString text;
   return text;
+}
+
+// One escape after a backslash at s[i]: appends what it stands for, returns the position after it.
+int UnescapeAt(const QString& s, int i, QString& out) {
+  const QChar e = s[i++];
+  switch (e.unicode()) {
+    case 'b':
+      out += QChar(8);
+      break;
+    case 'f':
+      out += QChar(12);
+      break;
+    case 'n':
+      out += QChar(10);
+      break;
+    case 'r':
+      out += QChar(13);
+      break;
+    case 't':
+      out += QChar(9);
+      break;
+    case 'u': {
+      int code = 0;
+      int k = 0;
+      for (; k < 4 && i + k < s.size(); ++k) {
+        const int h = HexDigit(s[i + k]);
+        if (h < 0) break;
+        code = code * 16 + h;
+      }
+      if (k == 4) {
+        out += QChar(static_cast<char16_t>(code));
+        i += 4;
+      } else {
+        out += e;  // not a code: the backslash goes, the letter stays
+      }
+      break;
+    }
+    default:
+      out += e;  // quotes, backslash, slash, and any other character stand for themselves
+  }
+  return i;
+}
+
+QString Unescape(const QString& raw) {
+  QString out;
+  for (int i = 0; i < raw.size();) {
+    if (raw[i] != u'\\') {
+      out += raw[i++];
+    } else if (i + 1 < raw.size()) {
+      i = UnescapeAt(raw, i + 1, out);
+    } else {
+      ++i;
+    }
+  }
+  return out;
 }
 
 class Reader {
@@ -340,11 +402,14 @@ class Reader {
   bool Key(QString* key) {
     const QChar c = Cur();
     if (c == u'"' || c == u'\'') {
-      ++m_i;
-      const int end = m_s.indexOf(c, m_i);
-      *key = m_s.mid(m_i, end < 0 ? -1 : end - m_i);
-      m_i = end < 0 ? m_s.size() : end + 1;
-      DropBlanks(*key);
+      // Blanks typed into a key are dropped, escaped ones (as the writer puts them) are kept.
+      const int begin = m_i + 1;
+      int end = begin;
+      while (end < m_s.size() && m_s[end] != c) end += m_s[end] == u'\\' ? 2 : 1;
+      QString raw = m_s.mid(begin, std::min<qsizetype>(end, m_s.size()) - begin);
+      DropBlanks(raw);
+      *key = Unescape(raw);
+      m_i = std::min<qsizetype>(end + 1, m_s.size());
       Skip();
       if (AtEnd() || Cur() != u':') {
         ErrorAt(QStringLiteral("Invalid Key"), *key);
@@ -371,13 +436,6 @@ class Reader {
     return Number();
   }
 
-  static int Hex(QChar c) {
-    if (c >= u'0' && c <= u'9') return c.unicode() - '0';
-    if (c >= u'a' && c <= u'f') return c.unicode() - 'a' + 10;
-    if (c >= u'A' && c <= u'F') return c.unicode() - 'A' + 10;
-    return -1;
-  }
-
   JsonValue String(QChar quote) {
     ++m_i;
     QString out;
@@ -390,43 +448,7 @@ class Reader {
         continue;
       }
       if (AtEnd()) break;
-      const QChar e = Cur();
-      ++m_i;
-      switch (e.unicode()) {
-        case 'b':
-          out += QChar(8);
-          break;
-        case 'f':
-          out += QChar(12);
-          break;
-        case 'n':
-          out += QChar(10);
-          break;
-        case 'r':
-          out += QChar(13);
-          break;
-        case 't':
-          out += QChar(9);
-          break;
-        case 'u': {
-          int code = 0;
-          int k = 0;
-          for (; k < 4; ++k) {
-            const int h = Hex(At(m_i + k));
-            if (h < 0) break;
-            code = code * 16 + h;
-          }
-          if (k == 4) {
-            out += QChar(static_cast<char16_t>(code));
-            m_i += 4;
-          } else {
-            out += e;  // not a code: the backslash goes, the letter stays
-          }
-          break;
-        }
-        default:
-          out += e;  // quotes, backslash, slash, and any other character stand for themselves
-      }
+      m_i = UnescapeAt(m_s, m_i, out);
     }
     return JsonValue::MakeText(out);
   }
@@ -477,13 +499,44 @@ class Reader {
   bool m_stopped = false;
 };
 
+// What the reader takes back as the same text: quotes, backslashes and control characters
+// escaped, and in keys the blanks too (the reader drops blanks typed into a key). A lone
+// surrogate is written as its code, because UTF-8 cannot carry it to the file.
+void WriteEscaped(const QString& text, bool key, QString& out) {
+  static const char* const kHex = "0123456789abcdef";
+  for (int i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    const char16_t u = c.unicode();
+    const bool pairedHigh =
+        c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    const bool pairedLow = c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate();
+    if (u == u'"' || u == u'\\') {
+      out += u'\\';
+      out += c;
+    } else if (u == u'\n') {
+      out += QLatin1String("\\n");
+    } else if (u == u'\r') {
+      out += QLatin1String("\\r");
+    } else if (u == u'\t') {
+      out += QLatin1String("\\t");
+    } else if (u < 0x20 || (key && u == u' ') || (c.isSurrogate() && !pairedHigh && !pairedLow)) {
+      out += QLatin1String("\\u");
+      for (int shift = 12; shift >= 0; shift -= 4) out += QLatin1Char(kHex[(u >> shift) & 0xF]);
+    } else {
+      out += c;
+    }
+  }
+}
+
 void Write(const JsonValue& v, QString& out) {
   switch (v.kind()) {
     case JsonValue::Kind::Object: {
       const JsonObject& o = *v.Object();
       out += u'{';
       for (int i = 0; i < o.Count(); ++i) {
-        out += u'"' + o.KeyAt(i) + QStringLiteral("\": ");
+        out += u'"';
+        WriteEscaped(o.KeyAt(i), true, out);
+        out += QStringLiteral("\": ");
         Write(o.ValueAt(i), out);
         out += u',';
       }
@@ -502,12 +555,11 @@ void Write(const JsonValue& v, QString& out) {
       out += u']';
       break;
     }
-    case JsonValue::Kind::Text: {
-      QString t = v.Text();
-      t.replace(u'"', QLatin1String("\\\""));
-      out += u'"' + t + u'"';
+    case JsonValue::Kind::Text:
+      out += u'"';
+      WriteEscaped(v.Text(), false, out);
+      out += u'"';
       break;
-    }
     case JsonValue::Kind::Null:
       out += QLatin1String("null");
       break;

@@ -1,14 +1,18 @@
 #include "app/modAutoUpdateV1_Launcher.h"
 
 #include "app/AppState.h"
+#include "app/UpdateRecord.h"
 #include "app/UpdateTransfer.h"
-#include "app/mdlFile.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
+#include "platform/Clock.h"
+#include "platform/EventLog.h"
 #include "platform/Process.h"
 #include "platform/Prompt.h"
+#include "platform/SafeFile.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include <exception>
@@ -21,6 +25,130 @@ QString CheckerName() { return QStringLiteral("VerProbeV1") + paths::ExeSuffix()
 QString SwapperName() { return QStringLiteral("swapfiles") + paths::ExeSuffix(); }
 QString InAppFolder(const QString& name) { return paths::AppFolder() + u'/' + name; }
 
+update::Trust CurrentTrust() {
+  QString why;
+  return update::TrustOf(App().updatePublicKey, App().updateAllowUnsigned, &why);
+}
+
+update::DownloadLimits Limits() {
+  return update::DownloadLimits{App().updateMaxDownloadBytes, App().updateDownloadTimeoutMs};
+}
+
+void ShowUnreadableVersion(const QString& program) {
+  MsgBox(program + QStringLiteral("의 최신버전 정보를 읽어올 수 없습니다!"), MsgButtons::Ok,
+         MsgIcon::Critical);
+}
+
+// A helper program named in a signed manifest: newer than the installed one, never older than
+// one trusted before, and answering --version with the promised revision before it is put in
+// place.
+bool RefreshSignedHelper(const QString& program) {
+  AppState& app = App();
+  update::Manifest m;
+  QByteArray text;
+  QString why;
+  bool unreadable = false;
+  if (!update::FetchManifest(app.updateBaseAddress + program, program, app.updatePublicKey, &m,
+                             &text, &why, &unreadable)) {
+    eventlog::Write(QStringLiteral("update of ") + program + QStringLiteral(" refused: ") + why);
+    if (unreadable && program == CheckerName()) ShowUnreadableVersion(program);
+    return false;
+  }
+  const qint64 trusted = update::TrustedRevision(program);
+  if (m.revision < trusted) {
+    eventlog::Write(QStringLiteral("update of %1 refused: revision %2 is older than %3, trusted "
+                                   "before (a rollback)")
+                        .arg(program)
+                        .arg(m.revision)
+                        .arg(trusted));
+    return false;
+  }
+  if (update::InstalledRevision(InAppFolder(program)) >= m.revision) return true;
+  update::NoteTrustedRevision(program, m.revision);
+  const auto answersPromise = [&](const QString& file, QString* reason) {
+    const qint64 answered = update::InstalledRevision(file);
+    if (answered == m.revision) return true;
+    *reason = QStringLiteral("the download answers revision %1, its manifest promised %2")
+                  .arg(answered)
+                  .arg(m.revision);
+    return false;
+  };
+  if (!update::InstallDownload(app.updateBaseAddress + program, InAppFolder(program), &m, Limits(),
+                               answersPromise, &why)) {
+    eventlog::Write(QStringLiteral("update of ") + program + QStringLiteral(" failed: ") + why);
+    return false;
+  }
+  eventlog::Write(QStringLiteral("%1 updated to revision %2").arg(program).arg(m.revision));
+  return true;
+}
+
+// Without signatures, as the update server has always worked: the checker's version file
+// decides for both helpers.
+bool RefreshUnsignedHelpers() {
+  AppState& app = App();
+  const QString program = CheckerName();
+  const QString local = InAppFolder(program);
+  const QString answer =
+      update::ReadUrlHead(app.updateBaseAddress + update::VersionInfoFileName(program)).trimmed();
+  long long newest = 0;
+  // A body that is no number cannot be compared either: treated like no answer.
+  if (answer.isEmpty() || !update::WholeNumber(answer, &newest)) {
+    ShowUnreadableVersion(program);
+    return false;
+  }
+  if (static_cast<double>(update::InstalledRevision(local)) >= static_cast<double>(newest))
+    return true;
+  QString why;
+  for (const QString& name : {program, SwapperName()}) {
+    if (!update::InstallDownload(app.updateBaseAddress + name, InAppFolder(name), nullptr, Limits(),
+                                 {}, &why)) {
+      eventlog::Write(QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The new copy the checker left, with the manifest it was installed under: the revision that
+// swapfiles must see it answer, or 0 when the copy is not to be handed on.
+qint64 PendingRevision(const QString& appFile, const QString& newCopy) {
+  AppState& app = App();
+  QByteArray text;
+  update::Manifest m;
+  QString why;
+  const bool signedOnly = CurrentTrust() == update::Trust::Signed;
+  if (!safefile::ReadNoFollow(newCopy + QStringLiteral(".manifest"), update::kManifestMaxBytes,
+                              &text)) {
+    why = QStringLiteral("its manifest is missing");
+  } else if (update::ParseManifest(text, &m, &why) &&
+             update::CheckManifest(m, appFile, signedOnly ? app.updatePublicKey : QString(),
+                                   clock_::LocalNow(), &why)) {
+    bool ok = false;
+    const qint64 own = update::RevisionOf(app.fileVersion).toLongLong(&ok);
+    update::Sha256 digest;
+    qint64 size = 0;
+    if (ok && m.revision <= own) {
+      why = QStringLiteral("revision %1 is not newer than %2").arg(m.revision).arg(own);
+    } else if (!safefile::ReadNoFollow(newCopy, m.size,
+                                       [&](const QByteArray& chunk) {
+                                         size += chunk.size();
+                                         digest.Add(chunk);
+                                       }) ||
+               size != m.size || digest.Hex() != m.sha256) {
+      why = QStringLiteral("it is not the file its manifest names");
+    } else {
+      return m.revision;
+    }
+  }
+  eventlog::Write(QStringLiteral("new copy of %1 not installed: %2").arg(appFile, why));
+  return 0;
+}
+
+void RemoveNewCopy(const QString& newCopy) {
+  QFile::remove(newCopy);
+  QFile::remove(newCopy + QStringLiteral(".manifest"));
+}
+
 }  // namespace
 
 QString ApplicationFileName() {
@@ -30,29 +158,16 @@ QString ApplicationFileName() {
 bool AutoUpdaterSelfUpdate() {
   AppState& app = App();
   try {
-    const QString program = CheckerName();
-    const QString local = InAppFolder(program);
-    const QString localRevision =
-        FileExists(local) ? update::RevisionOf(GetFileVer(local)) : QStringLiteral("0");
-    const QString info = update::VersionInfoFileName(program);
     app.updateBaseAddress = update::UpdateBaseAddress(app.updateScheme, app.updateServerHost);
-
-    const QString answer = update::ReadUrlHead(app.updateBaseAddress + info).trimmed();
-    long long newest = 0;
-    // A body that is no number cannot be compared either: treated like no answer.
-    if (answer.isEmpty() || !update::WholeNumber(answer, &newest)) {
-      MsgBox(program + QStringLiteral("의 최신버전 정보를 읽어올 수 없습니다!"), MsgButtons::Ok,
-             MsgIcon::Critical);
-      return false;
-    }
-    if (update::LeadingNumber(localRevision) < static_cast<double>(newest)) {
-      if (!update::DownloadFile(app.updateBaseAddress + program, local, app.updatePublicKey))
-        return false;
-      if (!update::DownloadFile(app.updateBaseAddress + SwapperName(), InAppFolder(SwapperName()),
-                                app.updatePublicKey))
+    switch (CurrentTrust()) {
+      case update::Trust::Signed:
+        return RefreshSignedHelper(CheckerName()) && RefreshSignedHelper(SwapperName());
+      case update::Trust::Unsigned:
+        return RefreshUnsignedHelpers();
+      case update::Trust::Off:
         return false;
     }
-    return true;
+    return false;
   } catch (const std::exception& e) {
     MsgError(0, QString::fromLocal8Bit(e.what()), QStringLiteral("AutoUpdaterSelfUpdate"), kModule);
     return false;
@@ -61,15 +176,33 @@ bool AutoUpdaterSelfUpdate() {
 
 bool RunAutoUpdate(bool& skipSelfUpdate) {
   try {
+    if (CurrentTrust() == update::Trust::Off) return false;
     if (!skipSelfUpdate && !AutoUpdaterSelfUpdate()) return false;
     const QString checker = InAppFolder(CheckerName());
     if (!FileExists(checker)) return false;
 
     const QString appFile = ApplicationFileName();
+    const QString newCopy = InAppFolder(QStringLiteral("New_") + appFile);
+    // Only what this run of the checker leaves is handed on.
+    RemoveNewCopy(newCopy);
     const QString parameters = update::RevisionOf(App().fileVersion) + u';' + appFile;
-    process::RunAndWait(checker, {parameters}, paths::AppFolder());
+    // The checker's own requests are limited; this only stops one that hangs.
+    const int limitMs = 3 * update::kReadTimeoutMs + App().updateDownloadTimeoutMs + 30000;
+    const int code = process::RunAndWait(checker, {parameters}, paths::AppFolder(), limitMs);
+    if (code != 0) {
+      eventlog::Write(QStringLiteral("%1 failed (exit code %2); nothing is installed")
+                          .arg(CheckerName())
+                          .arg(code));
+      RemoveNewCopy(newCopy);
+      return false;
+    }
 
-    if (!FileExists(InAppFolder(QStringLiteral("New_") + appFile))) return false;
+    if (!FileExists(newCopy)) return false;
+    const qint64 revision = PendingRevision(appFile, newCopy);
+    if (revision == 0) {
+      RemoveNewCopy(newCopy);
+      return false;
+    }
     const QString swapper = InAppFolder(SwapperName());
     if (!FileExists(swapper)) {
       MsgBox(QStringLiteral("파일교체 프로그램을 찾을 수 없습니다.\n\n") + swapper);
@@ -77,8 +210,9 @@ bool RunAutoUpdate(bool& skipSelfUpdate) {
       process::EndProcess(0);
       return false;
     }
-    process::StartDetached(swapper, {appFile + QStringLiteral(";New_") + appFile},
-                           paths::AppFolder());
+    process::StartDetached(
+        swapper, {appFile + QStringLiteral(";New_") + appFile + u';' + QString::number(revision)},
+        paths::AppFolder());
     process::EndProcess(0);
     return false;
   } catch (const std::exception& e) {

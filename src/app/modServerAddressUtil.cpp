@@ -1,8 +1,11 @@
 #include "app/modServerAddressUtil.h"
 
 #include "app/AppState.h"
+#include "app/StartupNetwork.h"
+#include "app/UpdateManifest.h"
 #include "app/json.h"
 #include "platform/AppPaths.h"
+#include "platform/EventLog.h"
 #include "platform/HttpGet.h"
 #include "platform/Prompt.h"
 
@@ -10,6 +13,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringList>
+
+#include <utility>
 
 namespace {
 
@@ -28,6 +34,44 @@ QString VerOf(const JsonValue& list) {
   return QString();
 }
 
+// The host a list gives for an entry, or the configured one when the list names none.
+QString EffectiveHost(const JsonValue& list, const QString& entry, const QString& configured) {
+  const QString host = HostIn(list, entry);
+  return host.isEmpty() ? configured : host;
+}
+
+// What taking the new list would change among the hosts it decides; empty for nothing.
+// The process-wide hosts are still the deployment's here (the list is applied afterwards).
+QString HostChange(const JsonValue& current, const JsonValue& next) {
+  QStringList changed;
+  const std::pair<QString, QString> entries[] = {
+      {kUpdateServerEntry, App().updateServerHost},
+      {kInHouseDbEntry, App().inHouseDbHost},
+  };
+  for (const auto& [entry, configured] : entries) {
+    if (EffectiveHost(current, entry, configured) != EffectiveHost(next, entry, configured))
+      changed << entry;
+  }
+  return changed.join(QStringLiteral(", "));
+}
+
+// A "sig" beside "data": 128 hex digits, the update key's signature of the list as written.
+bool SignatureHolds(const JsonValue* sig, const QString& written) {
+  const QString key = App().updatePublicKey;
+  if (!sig || sig->kind() != JsonValue::Kind::Text || !update::IsPublicKey(key)) return false;
+  const QByteArray hex = sig->Text().toLatin1();
+  return hex.size() == 128 &&
+         update::VerifySignature(update::ServerListMessage(written), QByteArray::fromHex(hex), key);
+}
+
+// A signed list can be replayed: one whose "ver" is a smaller number than the file's is old.
+bool OlderVersion(const JsonValue& next, const JsonValue& current) {
+  bool newOk = false, oldOk = false;
+  const double newVer = VerOf(next).toDouble(&newOk);
+  const double oldVer = VerOf(current).toDouble(&oldOk);
+  return newOk && oldOk && newVer < oldVer;
+}
+
 }  // namespace
 
 QString ServerAddressFilePath() {
@@ -44,24 +88,49 @@ QString ServerListCheckerAddress(const QString& checkerUrl, const QString& ver,
 }
 
 bool UpdateServerAddressFile(const QString& user) {
-  const QString checker = App().serverListCheckerUrl;
+  AppState& app = App();
+  const QString checker = app.serverListCheckerUrl;
   if (checker.isEmpty()) return false;
   const QString path = ServerAddressFilePath();
-  QString ver;
-  if (FileExists(path)) ver = VerOf(ParseJson(ReadUTF8(path)));
+  JsonValue current;
+  if (FileExists(path)) current = ParseJson(ReadUTF8(path));
+  const QString ver = VerOf(current);
 
-  const http::Response r =
-      http::Get(ServerListCheckerAddress(checker, ver, user), kCheckerTimeoutMs);
-  if (!r.answered || r.status != 200) return false;
+  http::Options options;
+  options.caFile = app.serverListCaFile;
+  const QString address = ServerListCheckerAddress(checker, ver, user);
+  const http::Response r = http::Get(
+      address, http::Limits{kCheckerTimeoutMs, kCheckerTimeoutMs, kServerListMaxBytes}, options);
+  if (!r.answered) {
+    eventlog::Write(QStringLiteral("server list not refreshed: ") + r.error);
+    return false;
+  }
+  if (r.status != 200) return false;
   bool utf8 = false;
   const JsonValue answer = ParseJson(DecodeUtf8(r.body, &utf8));
   const JsonObject* o = answer.Object();
   const JsonValue* success = o ? o->Find(QStringLiteral("success")) : nullptr;
-  if (success && success->kind() == JsonValue::Kind::Boolean && success->Boolean()) {
-    // Only a list replaces the list: an answer without one must not empty the file.
-    const JsonValue* data = o->Find(QStringLiteral("data"));
-    if (data && data->kind() == JsonValue::Kind::Object) WriteUTF8(path, JsonToString(*data));
+  if (!success || success->kind() != JsonValue::Kind::Boolean || !success->Boolean()) return true;
+  // Only a list replaces the list: an answer without one must not empty the file.
+  const JsonValue* data = o->Find(QStringLiteral("data"));
+  if (!data || data->kind() != JsonValue::Kind::Object) return true;
+
+  const QString written = JsonToString(*data);
+  const bool listSigned = SignatureHolds(o->Find(QStringLiteral("sig")), written);
+  const QString change = HostChange(current, *data);
+  if (!change.isEmpty() && !r.verifiedTls && !listSigned) {
+    eventlog::Write(QStringLiteral("server list not taken: it would change %1, and it came "
+                                   "neither over https with a checked certificate nor signed "
+                                   "with the update key")
+                        .arg(change));
+    return true;
   }
+  if (!change.isEmpty() && !r.verifiedTls && OlderVersion(*data, current)) {
+    eventlog::Write(QStringLiteral("server list not taken: its ver %1 is older than the file's %2")
+                        .arg(VerOf(*data), ver));
+    return true;
+  }
+  WriteUTF8(path, written);
   return true;
 }
 
@@ -70,9 +139,9 @@ void LoadServerAddressFile() {
   if (FileExists(path)) App().serverList = ParseJson(ReadUTF8(path));
 }
 
-QString GetServerHost(const QString& name) {
-  const JsonObject* list = App().serverList.Object();
-  const JsonValue* servers = list ? list->Find(QStringLiteral("servers")) : nullptr;
+QString HostIn(const JsonValue& list, const QString& name) {
+  const JsonObject* o = list.Object();
+  const JsonValue* servers = o ? o->Find(QStringLiteral("servers")) : nullptr;
   const JsonArray* entries = servers ? servers->Array() : nullptr;
   if (!entries) return QString();
   for (int i = 1; i <= entries->Count(); ++i) {
@@ -85,6 +154,8 @@ QString GetServerHost(const QString& name) {
   }
   return QString();
 }
+
+QString GetServerHost(const QString& name) { return HostIn(App().serverList, name); }
 
 bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 

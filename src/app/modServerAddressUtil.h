@@ -5,20 +5,30 @@
 
 #include <QString>
 
-// The checker GET gives up after this long without an answer.
+class JsonValue;
+
+// The checker GET gives up after this long, however the answer trickles in, and refuses an answer
+// longer than this.
 inline constexpr int kCheckerTimeoutMs = 4000;
+inline constexpr qint64 kServerListMaxBytes = 1024 * 1024;
 
 QString ServerAddressFilePath();
 // The checker address with the list's version and the user appended as they are.
 QString ServerListCheckerAddress(const QString& checkerUrl, const QString& ver,
                                  const QString& user);
 // Asks the checker (CheckerUrl of the deployment; empty: no request) and rewrites the file when
-// it answers with success. True when it answered with status 200.
+// it answers with success. An answer that would change the update server or the staff database
+// host (compared with the file, or with the configured hosts where the file names none) is taken
+// only when it came over https with a checked certificate or carries the update key's signature
+// ("sig" beside "data"); a refused answer is logged and leaves the file as it was. Called before
+// the list's hosts are applied. True when it answered with status 200.
 bool UpdateServerAddressFile(const QString& user);
 // Replaces the in-memory list with the file's content when the file exists.
 void LoadServerAddressFile();
 // The host of the first entry of "servers" named exactly name; empty when there is none.
 QString GetServerHost(const QString& name);
+// The same in a given list.
+QString HostIn(const JsonValue& list, const QString& name);
 
 bool FileExists(const QString& path);
 // The whole file as UTF-8 (a leading byte-order mark is accepted); empty after the read-error box.

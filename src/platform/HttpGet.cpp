@@ -1,10 +1,11 @@
 #include "platform/HttpGet.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTimer>
 #include <QUrl>
 
@@ -13,69 +14,125 @@
 namespace http {
 namespace {
 
-QNetworkRequest MakeRequest(const QString& url, int idleMs, const QByteArray& userAgent) {
-  QNetworkRequest request{QUrl(url)};
-  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-  request.setTransferTimeout(idleMs);
-  if (!userAgent.isEmpty()) request.setHeader(QNetworkRequest::UserAgentHeader, userAgent);
-  return request;
-}
+// Qt stops reading the socket while this much is waiting for us.
+constexpr qint64 kReadBuffer = 64 * 1024;
 
-int StatusOf(const QNetworkReply& reply) {
-  return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-}
+struct Outcome {
+  bool ok = false;
+  int status = 0;
+  bool verifiedTls = false;
+  QString error;
+};
 
-}  // namespace
-
-Response Get(const QString& url, int idleMs, qint64 maxBytes, const QByteArray& userAgent) {
-  Response out;
+// One GET with the limits; every chunk of the body goes to sink. ok when the transfer completed
+// with a status (any status: the caller decides which ones it takes).
+Outcome Run(const QString& url, const Limits& limits, const Options& options,
+            const std::function<bool(const QByteArray&)>& sink) {
+  Outcome out;
   const QUrl parsed(url);
-  if (!parsed.isValid() || parsed.host().isEmpty()) return out;
-  QNetworkAccessManager manager;
-  std::unique_ptr<QNetworkReply> reply(manager.get(MakeRequest(url, idleMs, userAgent)));
-  QEventLoop loop;
-  QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  if (maxBytes >= 0) {
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-      out.body += reply->read(maxBytes - out.body.size());
-      if (out.body.size() >= maxBytes) loop.quit();
-    });
+  if (!parsed.isValid() || parsed.host().isEmpty()) {
+    out.error = QStringLiteral("not an address: ") + url;
+    return out;
   }
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
-  out.status = StatusOf(*reply);
-  out.answered = out.status != 0;
-  const bool cut = maxBytes >= 0 && out.body.size() >= maxBytes;
-  if (!cut) {
-    if (reply->error() != QNetworkReply::NoError &&
-        reply->error() < QNetworkReply::ContentAccessDenied) {
-      // A transport failure (refused, timed out, cut off): no usable answer.
-      out.answered = false;
+  QNetworkRequest request{parsed};
+  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                       QNetworkRequest::NoLessSafeRedirectPolicy);
+  request.setTransferTimeout(limits.idleMs);
+  if (!options.userAgent.isEmpty())
+    request.setHeader(QNetworkRequest::UserAgentHeader, options.userAgent);
+  if (!options.caFile.isEmpty()) {
+    const QList<QSslCertificate> cas = QSslCertificate::fromPath(options.caFile);
+    // An empty list would mean the system's certificates: a file that gives none trusts nobody.
+    if (cas.isEmpty()) {
+      out.error = QStringLiteral("no certificate in ") + options.caFile;
+      return out;
     }
-    out.body += maxBytes >= 0 ? reply->read(maxBytes - out.body.size()) : reply->readAll();
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setCaCertificates(cas);
+    request.setSslConfiguration(tls);
+  }
+
+  QNetworkAccessManager manager;
+  std::unique_ptr<QNetworkReply> reply(manager.get(request));
+  reply->setReadBufferSize(kReadBuffer);
+  QEventLoop loop;
+  QString stopped;  // why we ended the transfer ourselves
+  qint64 received = 0;
+  bool encrypted = false;
+  const auto stop = [&](const QString& why) {
+    if (stopped.isEmpty()) stopped = why;
+    reply->abort();
+  };
+  const auto take = [&] {
+    while (stopped.isEmpty() && reply->bytesAvailable() > 0) {
+      const QByteArray chunk = reply->read(kReadBuffer);
+      received += chunk.size();
+      if (received > limits.maxBytes)
+        stop(QStringLiteral("answer longer than %1 bytes").arg(limits.maxBytes));
+      else if (!sink(chunk))
+        stop(QStringLiteral("the answer could not be kept"));
+    }
+  };
+  QObject::connect(reply.get(), &QNetworkReply::encrypted, &loop, [&] { encrypted = true; });
+  QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+    bool known = false;
+    const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+    if (known && declared > limits.maxBytes)
+      stop(QStringLiteral("answer of %1 bytes, longer than %2").arg(declared).arg(limits.maxBytes));
+  });
+  QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
+  QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+    stop(QStringLiteral("no complete answer within %1 ms").arg(limits.deadlineMs));
+  });
+  deadline.start(limits.deadlineMs);
+  if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  take();
+
+  out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  const QNetworkReply::NetworkError error = reply->error();
+  if (!stopped.isEmpty()) {
+    out.error = stopped;
+  } else if (out.status == 0 ||
+             (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)) {
+    // A transport failure (refused, timed out, cut off, certificate refused): no usable answer.
+    out.error = reply->errorString();
+  } else {
+    out.ok = true;
+    out.verifiedTls = encrypted && reply->url().scheme() == QLatin1String("https");
   }
   reply->abort();
   return out;
 }
 
-bool GetToFile(const QString& url, const QString& path, int idleMs) {
-  const QUrl parsed(url);
-  if (!parsed.isValid() || parsed.host().isEmpty()) return false;
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  QNetworkAccessManager manager;
-  std::unique_ptr<QNetworkReply> reply(manager.get(MakeRequest(url, idleMs, QByteArray())));
-  QEventLoop loop;
-  bool written = true;
-  QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-    const QByteArray chunk = reply->readAll();
-    if (file.write(chunk) != chunk.size()) written = false;
+}  // namespace
+
+Response Get(const QString& url, const Limits& limits, const Options& options) {
+  Response r;
+  const Outcome o = Run(url, limits, options, [&](const QByteArray& chunk) {
+    r.body += chunk;
+    return true;
   });
-  QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
-  const QByteArray rest = reply->readAll();
-  if (file.write(rest) != rest.size()) written = false;
-  const bool ok = written && reply->error() == QNetworkReply::NoError && StatusOf(*reply) == 200;
-  return file.flush() && ok;
+  r.answered = o.ok;
+  r.status = o.status;
+  r.verifiedTls = o.verifiedTls;
+  r.error = o.error;
+  if (!o.ok) r.body.clear();
+  return r;
+}
+
+bool GetStreamed(const QString& url, const Limits& limits,
+                 const std::function<bool(const QByteArray&)>& sink, QString* error) {
+  const Outcome o = Run(url, limits, Options(), sink);
+  if (o.ok && o.status != 200) {
+    *error = QStringLiteral("status %1").arg(o.status);
+    return false;
+  }
+  if (!o.ok) *error = o.error;
+  return o.ok;
 }
 
 }  // namespace http

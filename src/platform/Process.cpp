@@ -42,12 +42,17 @@ void SetOpenWithDefaultAppOverride(std::function<bool(const QString&)> open) {
 void SetShellOpenOverride(bool (*open)(const QString&)) { g_shellOpenOverride = open; }
 
 int RunAndWait(const QString& program, const QStringList& arguments,
-               const QString& workingDirectory) {
+               const QString& workingDirectory, int timeoutMs) {
   QProcess p;
   p.setWorkingDirectory(workingDirectory);
   p.setProcessChannelMode(QProcess::ForwardedChannels);
   p.start(program, arguments);
-  if (!p.waitForStarted(-1) || !p.waitForFinished(-1)) return -1;
+  if (!p.waitForStarted(-1)) return -1;
+  if (!p.waitForFinished(timeoutMs)) {
+    p.kill();
+    p.waitForFinished(5000);
+    return -1;
+  }
   return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 

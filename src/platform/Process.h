@@ -20,10 +20,10 @@ bool OpenWithDefaultApp(const QString& file);
 void SetOpenWithDefaultAppOverride(std::function<bool(const QString& file)> open);
 // Tests replace the shell's "Open" to see what would be opened (nullptr restores it).
 void SetShellOpenOverride(bool (*open)(const QString& target));
-// Starts the program and waits, without a limit, until it has ended. Its exit code, or -1 when it
-// could not be started or crashed.
+// Starts the program and waits until it has ended (timeoutMs < 0: without a limit; past the
+// limit it is killed). Its exit code, or -1 when it could not be started, crashed or was killed.
 int RunAndWait(const QString& program, const QStringList& arguments,
-               const QString& workingDirectory);
+               const QString& workingDirectory, int timeoutMs = -1);
 // What the program writes to its standard output before it ends; empty when it cannot be
 // started or takes longer than timeoutMs (it is then killed).
 QByteArray ReadOutput(const QString& program, const QStringList& arguments, int timeoutMs);

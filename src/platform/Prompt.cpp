@@ -1,5 +1,7 @@
 #include "platform/Prompt.h"
 
+#include "platform/EventLog.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -164,6 +166,23 @@ class TranscriptPromptHandler final : public PromptHandler {
   QString m_file;
 };
 
+// Console programs (the update checker, the file-replacement program) have no screen to put a box
+// on: what they would have asked or said goes to the event log, answered with the default.
+class ConsolePromptHandler final : public PromptHandler {
+ public:
+  MsgResult MessageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon,
+                       MsgResult defaultButton) override {
+    eventlog::Write(title + QStringLiteral(": ") + text);
+    return buttons == MsgButtons::Ok ? MsgResult::Ok : defaultButton;
+  }
+  QString InputBox(const QString& prompt, const QString& title, const QString&) override {
+    eventlog::Write(title + QStringLiteral(": ") + prompt);
+    return QString();
+  }
+  void ShowHoverlet(const QString& message, int) override { eventlog::Write(message); }
+  int ShowModal(QDialog&) override { return 0; }
+};
+
 PromptHandler* g_handler = nullptr;
 QString g_defaultTitle;
 
@@ -179,6 +198,10 @@ PromptHandler& Prompts() {
   if (!transcript.isEmpty()) {
     static TranscriptPromptHandler transcriptHandler(transcript);
     return transcriptHandler;
+  }
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    static ConsolePromptHandler consoleHandler;
+    return consoleHandler;
   }
   static QtPromptHandler qtHandler;
   return qtHandler;

@@ -5,6 +5,7 @@
 #include "app/modAutoUpdateV1_Launcher.h"
 #include "platform/AppPaths.h"
 #include "platform/Process.h"
+#include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
 #include "support/ScriptedPrompt.h"
 
@@ -43,7 +44,12 @@ class AutoUpdateTest : public ::testing::Test {
     app.updateServerHost = m_server.HostPort();
     app.updateScheme = QStringLiteral("http");
     app.updatePublicKey.clear();
+    // These cases follow the unsigned path an installation opts into; the signed one is below and
+    // in update_security_test.
+    app.updateAllowUnsigned = true;
     app.fileVersion = QStringLiteral("3.1.4.15");
+    // The checker run from here keeps its records where this test does.
+    qputenv("SENDORA_SETTINGS_DIR", settings::Root().toUtf8());
     g_opened.clear();
     g_endCode = -100;
     process::SetShellOpenOverride(&RecordOpen);
@@ -53,6 +59,7 @@ class AutoUpdateTest : public ::testing::Test {
     process::SetShellOpenOverride(nullptr);
     process::SetEndProcessOverride(nullptr);
     App().updatePublicKey.clear();
+    App().updateAllowUnsigned = false;
   }
 
   QString Local(const QString& name) const { return m_dir.path() + u'/' + name; }
@@ -181,43 +188,54 @@ TEST_F(AutoUpdateTest, WithAKeyOnlyProperlySignedProgramsAreTaken) {
   update::GenerateKeyPair(&publicKey, &secret);
   update::GenerateKeyPair(&otherKey, &otherSecret);
   const QByteArray checker = ReadAll(QStringLiteral(SENDORA_BIN_DIR "/VerProbeV1"));
-  const QByteArray swapper = Script("exit 0");
-  Serve(QStringLiteral("VerProbeV1_lastver.txt"), "1");
+  const QByteArray swapper = Script("echo 1.0.0." + kRevision.toLatin1());
   Serve(QStringLiteral("VerProbeV1"), checker);
   Serve(QStringLiteral("swapfiles"), swapper);
+  const auto manifest = [&](const QString& name, const QByteArray& bytes, const QByteArray& key) {
+    update::Sha256 digest;
+    digest.Add(bytes);
+    return update::SignedManifestText(
+        update::ManifestLine(name, kRevision.toLongLong(), bytes.size(), digest.Hex(),
+                             QDateTime::currentDateTimeUtc().addDays(1)),
+        key);
+  };
+  const QString vp = QStringLiteral("VerProbeV1"), sw = QStringLiteral("swapfiles");
 
   struct Case {
     const char* name;
     QString key;
-    QByteArray checkerSig, swapperSig;  // empty: no .sig on the server
+    QByteArray checkerManifest, swapperManifest;  // empty: none on the server
     bool taken;
   };
   const Case cases[] = {
-      {"no_signatures", publicKey, {}, {}, false},
-      {"other_key", publicKey, update::Sign(checker, otherSecret),
-       update::Sign(swapper, otherSecret), false},
-      {"signature_of_other_bytes", publicKey, update::Sign(swapper, secret),
-       update::Sign(swapper, secret), false},
-      {"second_unsigned", publicKey, update::Sign(checker, secret), {}, false},
-      {"malformed_key", QStringLiteral("not-a-key"), update::Sign(checker, secret),
-       update::Sign(swapper, secret), false},
-      {"signed", publicKey, update::Sign(checker, secret), update::Sign(swapper, secret), true},
+      {"no_manifests", publicKey, {}, {}, false},
+      {"other_key", publicKey, manifest(vp, checker, otherSecret),
+       manifest(sw, swapper, otherSecret), false},
+      {"manifest_of_other_bytes", publicKey, manifest(vp, swapper, secret),
+       manifest(sw, swapper, secret), false},
+      {"second_unsigned", publicKey, manifest(vp, checker, secret), {}, false},
+      {"malformed_key", QStringLiteral("not-a-key"), manifest(vp, checker, secret),
+       manifest(sw, swapper, secret), false},
+      {"signed", publicKey, manifest(vp, checker, secret), manifest(sw, swapper, secret), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    QFile::remove(Local(QStringLiteral("VerProbeV1")));
-    QFile::remove(Local(QStringLiteral("swapfiles")));
+    QFile::remove(Local(vp));
+    QFile::remove(Local(sw));
     App().updatePublicKey = c.key;
-    for (const auto& [name, sig] : {std::pair{QStringLiteral("VerProbeV1"), c.checkerSig},
-                                    std::pair{QStringLiteral("swapfiles"), c.swapperSig}}) {
-      if (sig.isEmpty())
-        m_server.Remove(kBase + name + QStringLiteral(".sig"));
+    for (const auto& [name, text] :
+         {std::pair{vp, c.checkerManifest}, std::pair{sw, c.swapperManifest}}) {
+      if (text.isEmpty())
+        m_server.Remove(kBase + name + QStringLiteral(".manifest"));
       else
-        Serve(name + QStringLiteral(".sig"), sig);
+        Serve(name + QStringLiteral(".manifest"), text);
     }
+    m_prompt.Clear();
     EXPECT_EQ(AutoUpdaterSelfUpdate(), c.taken);
-    EXPECT_EQ(QFile::exists(Local(QStringLiteral("swapfiles"))), c.taken);
+    EXPECT_EQ(QFile::exists(Local(sw)), c.taken);
     EXPECT_TRUE(LeftOvers().isEmpty());
+    // Only a checker manifest that cannot be had at all is reported to the user.
+    EXPECT_EQ(m_prompt.Messages().size(), std::string(c.name) == "no_manifests" ? 1u : 0u);
   }
 }
 
@@ -241,7 +259,14 @@ TEST_F(AutoUpdateTest, NoCheckerAfterSelfUpdateMeansNoCheck) {
 }
 
 TEST_F(AutoUpdateTest, NewCopyWithoutReplacementProgramShowsTheMessageAndEnds) {
-  WriteScript(QStringLiteral("VerProbeV1"), "echo new > \"New_$(echo \"$1\" | cut -d';' -f2)\"");
+  const QString app = ApplicationFileName();
+  update::Sha256 digest;
+  digest.Add("new\n");
+  const QByteArray manifest =
+      update::ManifestLine(app, 16, 4, digest.Hex(), QDateTime::currentDateTimeUtc().addDays(1));
+  WriteScript(QStringLiteral("VerProbeV1"),
+              "echo new > \"New_$(echo \"$1\" | cut -d';' -f2)\"; echo '" + manifest +
+                  "' > \"New_" + app.toUtf8() + ".manifest\"");
   bool skip = true;
   RunAutoUpdate(skip);
   ASSERT_EQ(m_prompt.Messages().size(), 1u);
@@ -259,7 +284,7 @@ TEST_F(AutoUpdateTest, NewerBuildDownloadsBothHelpersAndHandsOverToTheReplacemen
   const QString app = ApplicationFileName();
   QFile ini(Local(QStringLiteral("sendora.ini")));
   ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-  ini.write("[Update]\r\nHost=" + m_server.HostPort().toLatin1() + "\r\n");
+  ini.write("[Update]\r\nHost=" + m_server.HostPort().toLatin1() + "\r\nAllowUnsigned=1\r\n");
   ini.close();
   ServeHelpers();
   Serve(QStringLiteral("swapfiles"), Script("printf '%s|' \"$@\" \"$(pwd)\" > swapped.txt"));
@@ -280,7 +305,8 @@ TEST_F(AutoUpdateTest, NewerBuildDownloadsBothHelpersAndHandsOverToTheReplacemen
   t.start();
   while (!QFile::exists(swapped) && t.elapsed() < 10000) QThread::msleep(50);
   EXPECT_EQ(ReadAll(swapped),
-            (app + QStringLiteral(";New_") + app + u'|' + m_dir.path() + u'|').toUtf8());
+            (app + QStringLiteral(";New_") + app + QStringLiteral(";16|") + m_dir.path() + u'|')
+                .toUtf8());
 }
 
 TEST_F(AutoUpdateTest, NamesAndNumbers) {

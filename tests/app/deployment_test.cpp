@@ -59,6 +59,41 @@ TEST(Deployment, TlsKeysPerDatabaseServer) {
   // No file, no TLS: today's plain connections.
   QTemporaryDir empty;
   EXPECT_FALSE(LoadDeployment(empty.path()).smsDbTls.required);
+
+TEST(Deployment, UpdateOptInAndLimits) {
+  struct Case {
+    const char* name;
+    QByteArray ini;
+    bool allowUnsigned;
+    int maxMB, timeoutSec;
+    QString caFile;  // relative to the folder ("" none)
+  };
+  const Case cases[] = {
+      {"defaults", "[Update]\r\nHost=h\r\n", false, 200, 120, {}},
+      {"opt_in_only_as_1",
+       "[Update]\r\nAllowUnsigned=yes\r\nMaxDownloadMB=0\r\nDownloadTimeoutSec=-5\r\n",
+       false,
+       200,
+       120,
+       {}},
+      {"opt_in_and_limits",
+       "[Update]\r\nAllowUnsigned=1\r\nMaxDownloadMB=50\r\nDownloadTimeoutSec=600\r\n"
+       "[ServerList]\r\nCaFile=certs/office.pem\r\n",
+       true, 50, 600, QStringLiteral("/certs/office.pem")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir dir;
+    QFile f(dir.path() + QStringLiteral("/sendora.ini"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(c.ini);
+    f.close();
+    const Deployment d = LoadDeployment(dir.path());
+    EXPECT_EQ(d.updateAllowUnsigned, c.allowUnsigned);
+    EXPECT_EQ(d.updateMaxDownloadMB, c.maxMB);
+    EXPECT_EQ(d.updateDownloadTimeoutSec, c.timeoutSec);
+    EXPECT_EQ(d.serverListCaFile, c.caFile.isEmpty() ? QString() : dir.path() + c.caFile);
+  }
 }
 
 }  // namespace

@@ -148,9 +148,16 @@ TEST(JsonReader, DeepNestingIsRefusedNotFollowed) {
   EXPECT_EQ(JsonLastError().count(QStringLiteral("\r\n")), 1);  // the whole reading stopped
 }
 
-TEST(JsonWriter, EscapesOnlyDoubleQuotes) {
-  EXPECT_EQ(JsonToString(JsonValue::MakeText(QStringLiteral("a\"b\\c\nd/"))),
-            QStringLiteral("\"a\\\"b\\c\nd/\""));
+TEST(JsonWriter, EscapesWhatTheReaderWouldTakeOtherwise) {
+  EXPECT_EQ(JsonToString(JsonValue::MakeText(QStringLiteral("a\"b\\c\nd/\t") + QChar(1))),
+            QStringLiteral("\"a\\\"b\\\\c\\nd/\\t\\u0001\""));
+  // Keys too, with their blanks kept: the reader drops blanks typed into a key.
+  auto o = std::make_shared<JsonObject>();
+  o->Add(QStringLiteral("a \"b\\"), JsonValue::MakeText(QStringLiteral("C:\\x\\")));
+  EXPECT_EQ(JsonToString(JsonValue::MakeObject(o)),
+            QStringLiteral("{\"a\\u0020\\\"b\\\\\": \"C:\\\\x\\\\\"}"));
+  EXPECT_EQ(ParseJson(JsonToString(JsonValue::MakeObject(o))).Object()->KeyAt(0),
+            QStringLiteral("a \"b\\"));
   EXPECT_EQ(JsonToString(JsonValue::MakeBoolean(false)), QStringLiteral("false"));
   EXPECT_EQ(JsonToString(JsonValue::MakeNull()), QStringLiteral("null"));
   EXPECT_EQ(JsonToString(JsonValue()), QString());

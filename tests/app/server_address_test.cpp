@@ -1,6 +1,7 @@
 // The server list against a checker service on 127.0.0.1: the request address, when the file is
 // rewritten and when it is left alone, the lookups, and the UTF-8 file helpers.
 #include "app/AppState.h"
+#include "app/UpdateManifest.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
 #include "support/HttpTestServer.h"
@@ -26,7 +27,10 @@ class ServerAddressTest : public ::testing::Test {
     App().serverList = JsonValue();
     App().serverListCheckerUrl = m_server.Url(kChecker);
   }
-  void TearDown() override { App().serverListCheckerUrl.clear(); }
+  void TearDown() override {
+    App().serverListCheckerUrl.clear();
+    App().updatePublicKey.clear();
+  }
 
   void WriteListFile(const QByteArray& bytes) {
     QFile f(ServerAddressFilePath());
@@ -109,9 +113,18 @@ TEST_F(ServerAddressTest, AnswersWithoutANewListLeaveTheFileByteForByte) {
 
 TEST_F(ServerAddressTest, SuccessRewritesAHandEditedFileInTheWritersLayout) {
   WriteListFile("/* mine */ {'ver':'7', servers:[{name:'old', host:'x'}]}");
-  m_server.Set(kChecker, QByteArray("{\"success\": true, \"data\": {'ver': '8', extra: null, "
-                                    "servers: [{name: '자동업데이트_런처', host: '10.1.2.3'}, "
-                                    "({\"name\": 'b', \"host\": 'c'})]}}"));
+  // It names a new update server: signed, as such an answer must be.
+  const QByteArray data =
+      "{'ver': '8', extra: null, "
+      "servers: [{name: '자동업데이트_런처', host: '10.1.2.3'}, "
+      "({\"name\": 'b', \"host\": 'c'})]}";
+  QByteArray secret;
+  update::GenerateKeyPair(&App().updatePublicKey, &secret);
+  const QByteArray sig =
+      update::Sign(update::ServerListMessage(JsonToString(ParseJson(QString::fromUtf8(data)))),
+                   secret)
+          .toHex();
+  m_server.Set(kChecker, "{\"success\": true, \"data\": " + data + ", \"sig\": \"" + sig + "\"}");
   EXPECT_TRUE(UpdateServerAddressFile(QString()));
   EXPECT_EQ(ListFile(), kBom + QByteArray("{\"ver\": \"8\",\"extra\": null,\"servers\": "
                                           "[{\"name\": \"자동업데이트_런처\",\"host\": "
@@ -187,6 +200,19 @@ TEST_F(ServerAddressTest, UnreachableOrSilentCheckerGivesUpInTime) {
   EXPECT_LT(t.elapsed(), kCheckerTimeoutMs + 2000);
   EXPECT_EQ(ListFile(), QByteArray("{\"ver\": \"7\"}"));
   EXPECT_TRUE(m_prompt.Records().empty());
+}
+
+TEST_F(ServerAddressTest, BackslashesAndQuotesSurviveTheRewrite) {
+  // A backslash in a value used to end the string early in the written file: the list then lost
+  // its "servers".
+  const QString list = QStringLiteral(
+      "{\"ver\": 3, \"servers\": [{\"name\": \"share\", \"host\": "
+      "\"\\\\\\\\files\\\\x \\\"q\\\"\\\\\"}, {\"name\": \"b\", \"host\": \"c\"}]}");
+  m_server.Set(kChecker, "{\"success\": true, \"data\": " + list.toUtf8() + "}");
+  EXPECT_TRUE(UpdateServerAddressFile(QString()));
+  LoadServerAddressFile();
+  EXPECT_EQ(GetServerHost(QStringLiteral("share")), QStringLiteral("\\\\files\\x \"q\"\\"));
+  EXPECT_EQ(GetServerHost(QStringLiteral("b")), QStringLiteral("c"));
 }
 
 TEST_F(ServerAddressTest, Utf8FilesWithAndWithoutTheByteOrderMark) {

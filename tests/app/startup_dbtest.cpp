@@ -1,13 +1,18 @@
 // The real program started as its own process: single instance, a database that cannot be
 // reached, and a clean start against the private server.
+#include "app/UpdateManifest.h"
+#include "app/UpdateTransfer.h"
+#include "app/modServerAddressUtil.h"
 #include "login/modCorvaneDBConsts.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "support/HttpTestServer.h"
 #include "support/TestDb.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -108,6 +113,38 @@ TEST_F(StartupTest, StartsAgainstTheDatabaseAndShowsTheLogin) {
   EXPECT_TRUE(ids.contains("sms_cvemp=")) << ids.constData();
   EXPECT_TRUE(ids.contains("cv_inhouse=")) << ids.constData();
   EXPECT_TRUE(QDir(m_app.path() + QStringLiteral("/log")).exists());
+}
+
+TEST_F(StartupTest, DrippingServersHoldTheLoginNoLongerThanTheirDeadlines) {
+  // The time to the login with nothing to ask, then with a checker and an update server that
+  // answer one byte every half second: the difference is at most the two requests' deadlines.
+  WriteDeployment(testdb::Port());
+  QElapsedTimer t;
+  t.start();
+  ASSERT_EQ(Start().transcript.value(0), QStringLiteral("modal\t로그인\tfrmLogin"));
+  const qint64 quiet = t.elapsed();
+
+  HttpTestServer hostile;
+  HttpTestServer::Reply drip{200, QByteArray(200, ' ')};
+  drip.dripMs = 500;
+  hostile.Set(QStringLiteral("/checker"), drip);
+  hostile.Set(QStringLiteral("/download/자동업데이트_v1/VerProbeV1.manifest"), drip);
+  QString publicKey;
+  QByteArray secret;
+  update::GenerateKeyPair(&publicKey, &secret);
+  QFile ini(m_app.path() + QStringLiteral("/sendora.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::Append));
+  ini.write(("[Update]\r\nHost=" + hostile.HostPort() + "\r\nPublicKey=" + publicKey +
+             "\r\n[ServerList]\r\nCheckerUrl=" + hostile.Url(QStringLiteral("/checker")) + "\r\n")
+                .toUtf8());
+  ini.close();
+  t.restart();
+  const RunResult run = Start();
+  const qint64 held = t.elapsed() - quiet;
+  EXPECT_EQ(run.transcript.value(1), QStringLiteral("modal\t로그인\tfrmLogin"))
+      << run.transcript.join(u'\n').toStdString();
+  EXPECT_LT(held, kCheckerTimeoutMs + update::kReadTimeoutMs + 1000);
+  EXPECT_EQ(hostile.Paths().size(), 2);
 }
 
 TEST_F(StartupTest, RegisteredWorkstationWithRememberedPasswordGetsThrough) {

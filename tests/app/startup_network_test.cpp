@@ -2,6 +2,7 @@
 // and neither a missing nor a silent server holds start-up beyond the timeouts.
 #include "app/AppState.h"
 #include "app/StartupNetwork.h"
+#include "app/UpdateManifest.h"
 #include "app/UpdateTransfer.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
@@ -12,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+
 #include <QFile>
 #include <QTemporaryDir>
+#include <utility>
 
 namespace {
 
@@ -64,8 +67,15 @@ TEST_F(StartupNetworkTest, ServerListHostsReplaceTheBuiltInOnes) {
     SCOPED_TRACE(c.name);
     App().inHouseDbHost = QStringLiteral("10.0.0.1");
     App().serverListCheckerUrl = m_server.Url(kChecker);
-    m_server.Set(kChecker,
-                 "{\"success\": true, \"data\": {\"ver\": 2, \"servers\": [" + c.servers + "]}}");
+    // A list that moves the staff database must be signed with the update key.
+    const QByteArray data = "{\"ver\": 2, \"servers\": [" + c.servers + "]}";
+    QByteArray secret;
+    update::GenerateKeyPair(&App().updatePublicKey, &secret);
+    const QByteArray sig =
+        update::Sign(update::ServerListMessage(JsonToString(ParseJson(QString::fromUtf8(data)))),
+                     secret)
+            .toHex();
+    m_server.Set(kChecker, "{\"success\": true, \"data\": " + data + ", \"sig\": \"" + sig + "\"}");
     RunStartupNetworkSteps();
     EXPECT_EQ(App().inHouseDbHost, c.inHouse);
     EXPECT_TRUE(App().updateServerHost.isEmpty());
@@ -77,9 +87,11 @@ TEST_F(StartupNetworkTest, SilentServersCostNoMoreThanTheirTimeouts) {
   // The checker names the update server; both accept the connection and never answer.
   HttpTestServer silent;
   silent.Set(kChecker, HttpTestServer::Reply{200, {}, true});
-  silent.Set(QStringLiteral("/download/자동업데이트_v1/VerProbeV1_lastver.txt"),
+  silent.Set(QStringLiteral("/download/자동업데이트_v1/VerProbeV1.manifest"),
              HttpTestServer::Reply{200, {}, true});
   App().serverListCheckerUrl = silent.Url(kChecker);
+  QByteArray secret;
+  update::GenerateKeyPair(&App().updatePublicKey, &secret);
   ASSERT_TRUE(
       WriteUTF8(ServerAddressFilePath(),
                 QStringLiteral("{\"ver\": 1, \"servers\": [{\"name\": \"자동업데이트_런처\", "
@@ -95,6 +107,38 @@ TEST_F(StartupNetworkTest, SilentServersCostNoMoreThanTheirTimeouts) {
   EXPECT_EQ(m_prompt.MessageTexts(),
             QStringList{QStringLiteral("VerProbeV1의 최신버전 정보를 읽어올 수 없습니다!")});
   EXPECT_FALSE(process::EndRequested());
+}
+
+TEST_F(StartupNetworkTest, DrippingOrEndlessServersCostNoMoreThanTheirDeadlines) {
+  // Both the checker and the update server answer: one byte every half second (never idle long
+  // enough for an idle timeout), or data without end.
+  HttpTestServer::Reply drip{200, QByteArray(200, ' ')};
+  drip.dripMs = 500;
+  HttpTestServer::Reply endless{200, {}};
+  endless.endless = true;
+  for (const auto& [name, reply] : {std::pair{"drip", drip}, std::pair{"endless", endless}}) {
+    SCOPED_TRACE(name);
+    HttpTestServer hostile;
+    hostile.Set(kChecker, reply);
+    hostile.Set(QStringLiteral("/download/자동업데이트_v1/VerProbeV1.manifest"), reply);
+    App().serverListCheckerUrl = hostile.Url(kChecker);
+    ASSERT_TRUE(
+        WriteUTF8(ServerAddressFilePath(),
+                  QStringLiteral("{\"ver\": 1, \"servers\": [{\"name\": \"자동업데이트_런처\", "
+                                 "\"host\": \"") +
+                      hostile.HostPort() + QStringLiteral("\"}]}")));
+    QByteArray secret;
+    update::GenerateKeyPair(&App().updatePublicKey, &secret);
+    m_prompt.Clear();
+    QElapsedTimer t;
+    t.start();
+    RunStartupNetworkSteps();
+    EXPECT_LT(t.elapsed(), kCheckerTimeoutMs + update::kReadTimeoutMs + 1000);
+    EXPECT_EQ(hostile.Paths().size(), 2);
+    EXPECT_EQ(m_prompt.MessageTexts(),
+              QStringList{QStringLiteral("VerProbeV1의 최신버전 정보를 읽어올 수 없습니다!")});
+    EXPECT_FALSE(process::EndRequested());
+  }
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+#pragma once
+// The program's event log: one line per event that the staff do not see but an administrator
+// may need (an update refused, a server list not taken, a helper program that failed), in
+// "log/sendora.log" in the application folder, and on standard error for console programs.
+
+#include <QString>
+
+namespace eventlog {
+
+// Appends "yyyy-MM-dd HH:mm:ss <program>: <text>". Never fails loudly: a log that cannot be
+// written must not stop start-up.
+void Write(const QString& text);
+QString FilePath();
+
+}  // namespace eventlog

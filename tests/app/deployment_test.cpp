@@ -59,6 +59,7 @@ TEST(Deployment, TlsKeysPerDatabaseServer) {
   // No file, no TLS: today's plain connections.
   QTemporaryDir empty;
   EXPECT_FALSE(LoadDeployment(empty.path()).smsDbTls.required);
+}
 
 TEST(Deployment, UpdateOptInAndLimits) {
   struct Case {

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "db/modMySQL_Func.h"
+#include "login/StaffPassword.h"
 #include "login/modCorvaneDBConsts.h"
 #include "platform/Process.h"
 #include "platform/Prompt.h"
@@ -103,14 +104,16 @@ void frmLogin::cmdOK_Click() {
   AppState& app = App();
   DBInit_MYSQL(app.inHouseDbHost, QLatin1String(kInHouseUser), QLatin1String(kInHousePassword),
                QLatin1String(kInHouseDatabase), false, app.inHouseDbPort);
-  const QString sql = QStringLiteral("SELECT `name`,`level`, jangbu_user, now()") +
+  // The password is compared here, by its digest, so that neither it nor anything derived from
+  // it is sent to the server.
+  const QString sql = QStringLiteral("SELECT `name`,`level`, jangbu_user, now(), `password2`") +
                       QStringLiteral(" FROM `user`") + QStringLiteral(" WHERE `id` = '") +
                       DBEscape(txtUserName->text()) + QStringLiteral("'") +
-                      QStringLiteral(" AND `password2` = SHA1('") + DBEscape(txtPassword->text()) +
-                      QStringLiteral("')") + QStringLiteral(" AND `hidden` <> 1") +
-                      QStringLiteral(" AND sale_user = 1");
+                      QStringLiteral(" AND `hidden` <> 1") + QStringLiteral(" AND sale_user = 1");
   RecordsetPtr rs;
-  if (DBOpenRecordset_MYSQL(rs, sql) < 1) {
+  if (DBOpenRecordset_MYSQL(rs, sql) < 1 ||
+      !staffpw::Matches(rs->Fields(QStringLiteral("password2")),
+                        staffpw::Digest(txtPassword->text()))) {
     MsgBox(
         QStringLiteral("개발자 및 퇴사자는 로그인 할 수 없습니다.\n\n혹은 암호가 잘못되었습니다. "
                        "다시 시도하십시오"),

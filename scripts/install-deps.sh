@@ -10,6 +10,8 @@ PACKAGES=(
   dbus-daemon             # the private session bus of the input-mode tests
   libmariadb-dev          # the client library the program talks through
   libsodium-dev           # signatures of downloaded programs
+  qtkeychain-qt6-dev libsecret-1-0   # the desktop's secret store (QtKeychain loads libsecret)
+  gnome-keyring           # a real secret store on the private bus of the login tests
   mariadb-server mariadb-client   # the private server of the demo and the tests
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
   poppler-utils           # pdftotext and pdfinfo: the print tests read their PDFs back

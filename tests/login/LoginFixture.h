@@ -76,7 +76,7 @@ class LoginTest : public ::testing::Test {
         QStringLiteral("SET GLOBAL init_connect = 'SET timestamp = UNIX_TIMESTAMP(''%1'')'")
             .arg(when));
   }
-  // The remembered password as the settings file keeps it.
+  // What older versions wrote when the box was checked: the password itself.
   void Remember(const QString& password) {
     SaveConfig("issave_passwd", password.isNull() ? QStringLiteral("0") : QStringLiteral("1"));
     SaveConfig("passwd", password);

@@ -1,9 +1,29 @@
-// The real login dialog on the offscreen platform against the private server.
+// The real login dialog on the offscreen platform against the private server, on a session bus
+// with no secret store on it: a remembered password is kept as its digest in the settings file.
 #include "login/LoginFixture.h"
+#include "support/PrivateSessionBus.h"
 
 namespace {
 
 using namespace logintest;
+
+PrivateSessionBus& Bus() {
+  static PrivateSessionBus bus;
+  return bus;
+}
+// Before main: the secret store is looked for on this bus, which has none, never on the
+// desktop's; without it, on no bus at all.
+const bool g_busStarted = [] {
+  if (Bus().Start()) return true;
+  qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
+  return false;
+}();
+
+class NoSecretStore : public ::testing::Environment {
+ public:
+  void SetUp() override { EXPECT_TRUE(g_busStarted) << "dbus-daemon could not be started"; }
+};
+[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new NoSecretStore);
 
 TEST_F(LoginTest, OnlyARegisteredUnblockedWorkstationGetsIn) {
   const struct {
@@ -118,7 +138,7 @@ TEST_F(LoginTest, OfficeHoursFollowTheServersClock) {
   }
 }
 
-TEST_F(LoginTest, RememberedPasswordLogsInWithoutAKey) {
+TEST_F(LoginTest, PasswordKeptInClearByAnOlderVersionLogsInAndIsReplacedByItsDigest) {
   Register(QStringLiteral("staff3"), kMac);
   Remember(QStringLiteral("pw3"));
   auto dlg = Open();
@@ -126,6 +146,37 @@ TEST_F(LoginTest, RememberedPasswordLogsInWithoutAKey) {
   EXPECT_TRUE(dlg->LoginSucceeded);
   EXPECT_TRUE(dlg->chkpwdSave->isChecked());
   EXPECT_EQ(App().staff.userId, QStringLiteral("staff3"));
+  EXPECT_EQ(Stored("passwd"), QStringLiteral("<none>"));
+  EXPECT_EQ(Stored("passwd_digest"), ServerDigest(QStringLiteral("pw3")));
+  EXPECT_FALSE(SettingsFile().contains("pw3"));
+}
+
+TEST_F(LoginTest, RememberedDigestLogsInWithoutAKey) {
+  Register(QStringLiteral("boss"), kMac);
+  SaveConfig("issave_passwd", QStringLiteral("1"));
+  SaveConfig("passwd_digest", ServerDigest(QStringLiteral("pw0")));
+  auto dlg = Open();
+  EXPECT_TRUE(m_prompt.Records().empty());
+  EXPECT_TRUE(dlg->LoginSucceeded);
+  EXPECT_EQ(App().staff.userId, QStringLiteral("boss"));
+  EXPECT_TRUE(dlg->txtPassword->text().isEmpty());
+}
+
+TEST_F(LoginTest, TypedPasswordReplacesARememberedDigest) {
+  // The password was changed since it was remembered.
+  Register(QStringLiteral("staff3"), kMac);
+  SaveConfig("issave_passwd", QStringLiteral("1"));
+  SaveConfig("passwd_digest", ServerDigest(QStringLiteral("old-pw3")));
+  auto dlg = Open();
+  EXPECT_EQ(m_prompt.MessageTexts(), QStringList{kRefused});
+  ASSERT_FALSE(dlg->LoginSucceeded);
+  EXPECT_FALSE(dlg->txtPassword->placeholderText().isEmpty());
+  m_prompt.Clear();
+  QTest::keyClicks(dlg->txtPassword, QStringLiteral("pw3"));
+  EXPECT_TRUE(dlg->txtPassword->placeholderText().isEmpty());
+  QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
+  EXPECT_TRUE(m_prompt.Records().empty());
+  EXPECT_TRUE(dlg->LoginSucceeded);
 }
 
 TEST_F(LoginTest, RememberingFollowsTheCheckBoxAtOnce) {
@@ -134,10 +185,12 @@ TEST_F(LoginTest, RememberingFollowsTheCheckBoxAtOnce) {
   QTest::keyClicks(dlg->txtPassword, QStringLiteral("typed"));
   QTest::mouseClick(dlg->chkpwdSave, Qt::LeftButton);
   EXPECT_EQ(Stored("issave_passwd"), QStringLiteral("1"));
-  EXPECT_EQ(Stored("passwd"), QStringLiteral("typed"));
+  EXPECT_EQ(Stored("passwd"), QStringLiteral("<none>"));
+  EXPECT_EQ(Stored("passwd_digest"), ServerDigest(QStringLiteral("typed")));
+  EXPECT_FALSE(SettingsFile().contains("typed"));
   QTest::mouseClick(dlg->chkpwdSave, Qt::LeftButton);
   EXPECT_EQ(Stored("issave_passwd"), QStringLiteral("0"));
-  EXPECT_EQ(Stored("passwd"), QString());
+  EXPECT_EQ(Stored("passwd_digest"), QStringLiteral("<none>"));
   EXPECT_FALSE(dlg->LoginSucceeded);
 }
 
@@ -150,9 +203,11 @@ TEST_F(LoginTest, EditedPasswordIsSavedWhenLeavingTheBox) {
   dlg->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
   dlg->txtPassword->setFocus();
-  QTest::keyClicks(dlg->txtPassword, QStringLiteral("newpw"));
+  TypeText(dlg->txtPassword, QStringLiteral("newpw한"));
   dlg->cmdCancel->setFocus();  // leaves the box
-  EXPECT_EQ(Stored("passwd"), QStringLiteral("newpw"));
+  EXPECT_EQ(Stored("passwd_digest"), ServerDigest(QStringLiteral("newpw한")));
+  EXPECT_EQ(Stored("passwd"), QStringLiteral("<none>"));
+  EXPECT_FALSE(SettingsFile().contains("newpw"));
 }
 
 // The digests the old statement's SHA1('…') put in the column: over the code page 949 bytes,
@@ -198,25 +253,30 @@ TEST_F(LoginTest, PasswordsStoredByTheOldLoginStillMatch) {
 TEST_F(LoginTest, TheServerNeverSeesThePassword) {
   const struct {
     const char* name;
-    const char* typed;
+    const char* typed;     // nullptr: the remembered digest of `password` logs in
     const char* password;  // what the column was made from
     bool succeeds;
   } cases[] = {
       {"ascii", "Gx7pass9", "Gx7pass9", true},
       {"hangul", "Gx7비밀번호", "Gx7비밀번호", true},
       {"wrong", "Qz9틀린암호", "Gx7비밀번호", false},
+      {"remembered", nullptr, "Rm4저장암호", true},
   };
   const QString dataDir = m_admin.Value(QStringLiteral("SELECT @@datadir"));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QString password = QString::fromUtf8(c.password);
-    const QString typed = QString::fromUtf8(c.typed);
+    const QString typed = c.typed ? QString::fromUtf8(c.typed) : password;
     m_admin.Exec(QStringLiteral("DELETE FROM cv_inhouse.user_mac; DELETE FROM cv_inhouse.`user` "
                                 "WHERE id = 'logged'; INSERT INTO cv_inhouse.`user` (id, "
                                 "password2, name, level, sale_user) VALUES ('logged', "
                                 "SHA1(CONVERT(%1 USING euckr)), '기록', 0, 1)")
                      .arg(Literal(password)));
     Register(QStringLiteral("logged"), kMac);
+    if (!c.typed) {
+      SaveConfig("issave_passwd", QStringLiteral("1"));
+      SaveConfig("passwd_digest", ServerDigest(password));
+    }
     m_prompt.Clear();
     const QString logFile = dataDir + QStringLiteral("login-%1.log").arg(QLatin1String(c.name));
     m_admin.Exec(QStringLiteral("SET GLOBAL general_log = 0; SET GLOBAL log_output = 'TABLE,FILE'; "
@@ -224,8 +284,10 @@ TEST_F(LoginTest, TheServerNeverSeesThePassword) {
                                 "TRUNCATE TABLE mysql.general_log; SET GLOBAL general_log = 1")
                      .arg(logFile));
     auto dlg = Open();
-    TypePasswordAndOk(*dlg, typed);
+    if (c.typed) TypePasswordAndOk(*dlg, typed);
     m_admin.Exec(QStringLiteral("SET GLOBAL general_log = 0"));
+    settings::DeleteSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                            QStringLiteral("passwd_digest"));
     EXPECT_EQ(dlg->LoginSucceeded, c.succeeds);
 
     // Both logs hold the login statement, so they would hold the password if it were sent.

@@ -2,6 +2,8 @@
 
 #include "app/AppState.h"
 #include "db/modMySQL_Func.h"
+#include "login/RememberedPassword.h"
+#include "login/StaffPassword.h"
 #include "login/modCorvaneDBConsts.h"
 #include "platform/Process.h"
 #include "platform/Prompt.h"
@@ -64,7 +66,6 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   setFixedWidth(320);
 
-  txtPassword->setText(Setting("passwd", txtPassword->text()));
   chkpwdSave->setChecked(Setting("issave_passwd", QStringLiteral("0")).toInt() != 0);
   m_firstActivation = true;
   LoginSucceeded = false;
@@ -72,7 +73,10 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
   connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
   connect(chkpwdSave, &QCheckBox::clicked, this, &frmLogin::chkpwdSave_Click);
-  connect(txtPassword, &QLineEdit::textEdited, this, [this] { m_passwordEdited = true; });
+  connect(txtPassword, &QLineEdit::textEdited, this, [this] {
+    m_passwordEdited = true;
+    ShowRemembered({});  // what is typed replaces a remembered digest
+  });
   txtPassword->installEventFilter(this);
 }
 
@@ -95,22 +99,36 @@ void frmLogin::Form_Activate() {
   }
   txtUserName->setText(id);
   txtUserName->setEnabled(false);
+  const RememberedPassword kept = remembered::Load(chkpwdSave->isChecked());
+  if (!kept.password.isEmpty()) txtPassword->setText(kept.password);
+  ShowRemembered(kept.digest);
   txtPassword->setFocus();
-  if (!txtUserName->text().isEmpty() && !txtPassword->text().isEmpty()) cmdOK_Click();
+  if (!txtUserName->text().isEmpty() &&
+      (!txtPassword->text().isEmpty() || !m_rememberedDigest.isEmpty()))
+    cmdOK_Click();
+}
+
+// Without a secret store only the digest is remembered: the box stays empty and says so.
+void frmLogin::ShowRemembered(const QByteArray& digest) {
+  m_rememberedDigest = digest;
+  txtPassword->setPlaceholderText(digest.isEmpty() ? QString() : QStringLiteral("저장된 암호"));
 }
 
 void frmLogin::cmdOK_Click() {
   AppState& app = App();
   DBInit_MYSQL(app.inHouseDbHost, QLatin1String(kInHouseUser), QLatin1String(kInHousePassword),
                QLatin1String(kInHouseDatabase), false, app.inHouseDbPort);
-  const QString sql = QStringLiteral("SELECT `name`,`level`, jangbu_user, now()") +
+  // The password is compared here, by its digest, so that neither it nor anything derived from
+  // it is sent to the server.
+  const QString sql = QStringLiteral("SELECT `name`,`level`, jangbu_user, now(), `password2`") +
                       QStringLiteral(" FROM `user`") + QStringLiteral(" WHERE `id` = '") +
                       DBEscape(txtUserName->text()) + QStringLiteral("'") +
-                      QStringLiteral(" AND `password2` = SHA1('") + DBEscape(txtPassword->text()) +
-                      QStringLiteral("')") + QStringLiteral(" AND `hidden` <> 1") +
-                      QStringLiteral(" AND sale_user = 1");
+                      QStringLiteral(" AND `hidden` <> 1") + QStringLiteral(" AND sale_user = 1");
+  const QByteArray digest =
+      m_rememberedDigest.isEmpty() ? staffpw::Digest(txtPassword->text()) : m_rememberedDigest;
   RecordsetPtr rs;
-  if (DBOpenRecordset_MYSQL(rs, sql) < 1) {
+  if (DBOpenRecordset_MYSQL(rs, sql) < 1 ||
+      !staffpw::Matches(rs->Fields(QStringLiteral("password2")), digest)) {
     MsgBox(
         QStringLiteral("개발자 및 퇴사자는 로그인 할 수 없습니다.\n\n혹은 암호가 잘못되었습니다. "
                        "다시 시도하십시오"),
@@ -155,7 +173,12 @@ void frmLogin::chkpwdSave_Click() {
   if (!isVisible()) return;
   const bool checked = chkpwdSave->isChecked();
   SaveConfig("issave_passwd", checked ? QStringLiteral("1") : QStringLiteral("0"));
-  SaveConfig("passwd", checked ? txtPassword->text() : QString());
+  if (!checked) {
+    remembered::Forget();
+    ShowRemembered({});
+  } else if (m_rememberedDigest.isEmpty()) {
+    remembered::Save(txtPassword->text());
+  }
 }
 
 bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
@@ -163,7 +186,7 @@ bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
       m_passwordEdited = false;
     } else if (event->type() == QEvent::FocusOut) {
-      if (chkpwdSave->isChecked() && m_passwordEdited) SaveConfig("passwd", txtPassword->text());
+      if (chkpwdSave->isChecked() && m_passwordEdited) remembered::Save(txtPassword->text());
     }
   }
   return QDialog::eventFilter(watched, event);

@@ -34,7 +34,9 @@ class frmLogin : public QDialog {
   void cmdOK_Click();
   void cmdCancel_Click();
   void chkpwdSave_Click();
+  void ShowRemembered(const QByteArray& digest);
 
   bool m_firstActivation = true;
   bool m_passwordEdited = false;
+  QByteArray m_rememberedDigest;  // used while the box is empty and untouched
 };

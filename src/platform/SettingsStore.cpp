@@ -51,7 +51,8 @@ QString KeyPath(const QString& section, const QString& key) {
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-// The file holds the remembered staff password: readable by its owner alone, whatever the umask.
+// The file may hold the remembered password's digest (when there is no secret store), which
+// logs in as well as the password: readable by its owner alone, whatever the umask.
 // A new file is made empty with those rights before anything goes in; the writer keeps the
 // rights of the file it replaces. A file made earlier with wider rights is tightened.
 void MakePrivate(const QString& path) {

@@ -48,6 +48,9 @@ class StartupTest : public ::testing::Test {
     env.insert(QStringLiteral("SENDORA_SETTINGS_DIR"), m_settings.path());
     env.insert(QStringLiteral("SENDORA_PROMPT_TRANSCRIPT"), transcript);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // No session bus: the login must not reach the desktop's secret store.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+               QStringLiteral("unix:path=") + m_app.path() + QStringLiteral("/no-bus"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(SENDORA_BIN_DIR "/Sendora"), {});
     RunResult run;
@@ -171,6 +174,10 @@ TEST_F(StartupTest, RegisteredWorkstationWithRememberedPasswordGetsThrough) {
                              QStringLiteral("window\tSendora Ver.%1 (HOST: %2)  *대표\tFrmMain")
                                  .arg(QStringLiteral(SENDORA_VERSION), testdb::Host())};
   EXPECT_EQ(run.transcript, expected);
+  // Without a secret store the password in clear became its digest.
+  EXPECT_EQ(settings::GetSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
+                                 QStringLiteral("passwd"), QStringLiteral("<none>")),
+            QStringLiteral("<none>"));
   // The lock went with the killed process: the next start is not refused.
   EXPECT_EQ(Start(3000).transcript, expected);
 }

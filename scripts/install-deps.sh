@@ -11,13 +11,12 @@ PACKAGES=(
   libmariadb-dev          # the client library the program talks through
   libsodium-dev           # signatures of downloaded programs
   libssl3                 # https: Qt's TLS back end loads it
-  openssl                 # the server-list tests make their certificates with it
+  openssl                 # the TLS and server-list tests make their certificates with it
   qtkeychain-qt6-dev libsecret-1-0   # the desktop's secret store (QtKeychain loads libsecret)
   gnome-keyring           # a real secret store on the private bus of the login tests
   mariadb-server mariadb-client   # the private server of the demo and the tests
   galera-4 rsync          # the three-node cluster of the cluster tests and the cluster demo
   fonts-nanum             # Hangul glyphs for the offscreen and Xvfb screens
-  openssl                 # the TLS tests make their own certificates
   poppler-utils           # pdftotext and pdfinfo: the print tests read their PDFs back
   libgtest-dev googletest
   libxlsxwriter-dev       # spreadsheet export

@@ -316,22 +316,24 @@ bool cMySQL::Reconnect(bool quiet) {
   const bool ok = real_connect(m_hostList, user, password, db, m_defaultPort, unix_socket, 0,
                                m_quiet, m_charset);
   m_quiet = wasQuiet;
-  if (ok) ResolveOldConnections();
+  if (ok) ResolveOldConnections(false);
   return ok;
 }
 
-bool cMySQL::ResolveOldConnections() {
+bool cMySQL::ResolveOldConnections(bool otherNodes) {
   if (m_unresolved.empty()) return true;
-  if (!m_connected) return Reconnect(true) && m_unresolved.empty();
-  std::erase_if(m_unresolved, [this](const ConnectionIdentity& old) {
-    return EndOldConnection(old) != OldConnectionEnd::GaveUp;
+  if (!m_connected && !Reconnect(true)) return false;
+  std::erase_if(m_unresolved, [this, otherNodes](const ConnectionIdentity& old) {
+    return EndOldConnection(old, otherNodes) != OldConnectionEnd::GaveUp;
   });
   return m_unresolved.empty();
 }
 
-cMySQL::OldConnectionEnd cMySQL::EndOldConnection(const ConnectionIdentity& old) {
+cMySQL::OldConnectionEnd cMySQL::EndOldConnection(const ConnectionIdentity& old,
+                                                  bool otherNodes) {
   // Another node of a cluster: its ids mean nothing here.
-  if (old.galera && old.server != m_identity.server) return EndOnOtherNode(old);
+  if (old.galera && old.server != m_identity.server)
+    return otherNodes ? EndOnOtherNode(old) : OldConnectionEnd::GaveUp;
   const QString probe =
       QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
           .arg(old.id);

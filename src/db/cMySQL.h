@@ -124,7 +124,9 @@ class cMySQL {
   enum class OldConnectionEnd { Gone, NotFound, GaveUp };
   // Reconnects when needed and ends every connection the session lost; true when each one is
   // proven gone, so that what the data says now is final. Never shows a box.
-  bool ResolveOldConnections();
+  // otherNodes false: only what this server can prove at once (a reconnect does not wait on a
+  // cluster node that may hang; the settling read asks for everything).
+  bool ResolveOldConnections(bool otherNodes = true);
   bool HasUnresolvedConnections() const { return !m_unresolved.empty(); }
   const ConnectionIdentity& Identity() const { return m_identity; }
   // The last failed statement was refused by a deadlock, or a cluster's certification conflict:
@@ -171,7 +173,7 @@ class cMySQL {
   RecordsetPtr Run(const QString& sql, bool quiet, bool retries, const char* procedure);
   bool ConnectTo(const Endpoint& endpoint, long& number, QString& description);
   bool Reconnect(bool quiet);
-  OldConnectionEnd EndOldConnection(const ConnectionIdentity& old);
+  OldConnectionEnd EndOldConnection(const ConnectionIdentity& old, bool otherNodes = true);
   OldConnectionEnd EndOnOtherNode(const ConnectionIdentity& old);
   void LoseConnection();
   std::optional<QStringList> QuietRow(const QString& sql);

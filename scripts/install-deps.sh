@@ -22,6 +22,8 @@ PACKAGES=(
   libxlsxwriter-dev       # spreadsheet export
   python3-openpyxl        # the export tests read the written files back with it
   xvfb xauth imagemagick  # a virtual screen and screenshots, to look at windows without a display
+  fcitx5 fcitx5-hangul fcitx5-frontend-qt6   # the input method the input-mode tests drive
+  xdotool                 # real key presses on the test screen, through the input method
   iproute2                # ss and ip, used by the scripts
 )
 

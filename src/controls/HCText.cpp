@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPainter>
@@ -25,15 +26,7 @@ class HCTextBox final : public controls::OwnedLineEdit<HCText> {
  public:
   using OwnedLineEdit::OwnedLineEdit;
 
-  void BaseInputMethod(QInputMethodEvent* event) { QLineEdit::inputMethodEvent(event); }
-
  protected:
-  void inputMethodEvent(QInputMethodEvent* event) override {
-    if (m_owner)
-      m_owner->BoxInputMethod(event);
-    else
-      QLineEdit::inputMethodEvent(event);
-  }
   // The standard menu, with Paste going through the control's rules instead of straight in.
   void contextMenuEvent(QContextMenuEvent* event) override {
     QMenu* menu = createStandardContextMenu();
@@ -179,14 +172,22 @@ void HCText::SetMaxLength(int bytes) {
 
 void HCText::SetLocked(bool locked) {
   txtBox->setReadOnly(locked);
+  ApplyInputMethodUse();
   emit PropertyChanged(QStringLiteral("Locked"));
 }
 
 void HCText::SetIMEMode(int mode) {
   m_imeMode = mode;
-  txtBox->setAttribute(Qt::WA_InputMethodEnabled, mode != 3);
-  txtBox->setInputMethodHints(mode == 8 ? Qt::ImhLatinOnly : Qt::ImhNone);
+  ApplyInputMethodUse();
   emit PropertyChanged(QStringLiteral("IMEMode"));
+}
+
+void HCText::ApplyInputMethodUse() {
+  // A locked field takes no input-method text whatever its mode: a locked ID must not change.
+  const bool locked = txtBox->isReadOnly();
+  txtBox->setAttribute(Qt::WA_InputMethodEnabled, !locked && m_imeMode != 3);
+  txtBox->setInputMethodHints(!locked && m_imeMode == 8 ? Qt::ImhLatinOnly : Qt::ImhNone);
+  if (txtBox->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
 }
 
 void HCText::SetDecPlace(int places) {
@@ -565,9 +566,10 @@ void HCText::SendTab(bool backward) {
 
 void HCText::BoxInputMethod(QInputMethodEvent* event) {
   auto* box = static_cast<HCTextBox*>(txtBox);
-  // The user is composing: whatever mode that is, it is this field's mode from now on.
-  if (m_imeMemory) RememberInputMode();
   const QString commit = event->commitString();
+  // The user is composing: whatever mode that is, it is this field's mode from now on. (The
+  // input method also sends empty events, when a field takes the focus.)
+  if (m_imeMemory && (!commit.isEmpty() || !event->preeditString().isEmpty())) RememberInputMode();
   if (commit.isEmpty()) {
     box->BaseInputMethod(event);
     return;

@@ -151,6 +151,7 @@ class HCText : public QWidget {
   void SendTab(bool backward);
   void CutToMaxLength();
   void RememberInputMode();
+  void ApplyInputMethodUse();
   void SetBoxBase(controls::OleColor color);
   void SetControlBack(controls::OleColor color);
   void SetEdge(int width, controls::OleColor color);

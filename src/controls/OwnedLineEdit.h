@@ -1,8 +1,13 @@
 #pragma once
-// The inner edit box of a control: hands its keys and focus changes to the control that owns it.
-// The owner detaches itself while it is destroyed, since the box still loses the focus then.
+// The inner edit box of a control: hands its keys, focus changes and input-method text to the
+// control that owns it. The owner detaches itself while it is destroyed, since the box still
+// loses the focus then.
+//
+// A read-only box takes nothing from the input method: Qt's line edit still says it accepts
+// input-method text when read-only, so the input method would compose in it and commit into it.
 
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -14,6 +19,11 @@ class OwnedLineEdit : public QLineEdit {
   explicit OwnedLineEdit(Owner* owner) : QLineEdit(owner), m_owner(owner) {}
 
   void BaseKeyPress(QKeyEvent* event) { QLineEdit::keyPressEvent(event); }
+  void BaseInputMethod(QInputMethodEvent* event) { QLineEdit::inputMethodEvent(event); }
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
+    if (query == Qt::ImEnabled && isReadOnly()) return false;
+    return QLineEdit::inputMethodQuery(query);
+  }
   void Detach() { m_owner = nullptr; }
 
  protected:
@@ -26,6 +36,19 @@ class OwnedLineEdit : public QLineEdit {
   void keyReleaseEvent(QKeyEvent* event) override {
     QLineEdit::keyReleaseEvent(event);
     if (m_owner) m_owner->BoxKeyRelease(event);
+  }
+  void inputMethodEvent(QInputMethodEvent* event) override {
+    if (isReadOnly()) {
+      event->accept();
+      return;
+    }
+    if constexpr (requires(Owner * owner) { owner->BoxInputMethod(event); }) {
+      if (m_owner) {
+        m_owner->BoxInputMethod(event);
+        return;
+      }
+    }
+    QLineEdit::inputMethodEvent(event);
   }
   void focusInEvent(QFocusEvent* event) override {
     QLineEdit::focusInEvent(event);

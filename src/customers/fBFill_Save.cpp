@@ -80,6 +80,7 @@ fBFill_Save::fBFill_Save(QWidget* parent) : QDialog(parent) {
   };
 
   addRow("*고 객 ID", makeField(0, 15));
+  htField[0]->SetIMEMode(8);  // IDs are typed in English
   addRow("*등 록 자", makeField(1, 20));
   mtDate = new QLineEdit(this);
   mtDate->setObjectName(QStringLiteral("mtDate"));

@@ -37,6 +37,8 @@ Backend* SetBackend(Backend* backend) {
   return previous;
 }
 
+bool Replaced(const Backend& backend) { return g_backend && g_backend != &backend; }
+
 std::unique_ptr<Backend> MakeNoFrameworkBackend() { return std::make_unique<NoFramework>(); }
 
 Backend& DetectedBackend() {

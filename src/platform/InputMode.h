@@ -1,9 +1,10 @@
 #pragma once
 // Hangul/English conversion mode of the input method, the way fields remember and restore it.
 // The mode belongs to the input method the desktop runs, reached through a backend chosen once
-// per process: fcitx5 over its D-Bus controller on Linux. Without a framework we can drive the
-// mode reads as English and switching does nothing. On Windows a backend over the window's input
-// context (the Imm conversion-status functions) would be chosen in the same place.
+// per process: on Linux the session bus, where fcitx5's D-Bus controller is driven whenever
+// fcitx5 runs there. Without a framework we can drive the mode reads as English and switching
+// does nothing. On Windows a backend over the window's input context (the Imm conversion-status
+// functions) would be chosen in the same place.
 
 #include <QString>
 
@@ -28,11 +29,14 @@ class Backend {
 // Installs a backend (not owned) and returns the one it replaces; nullptr goes back to the
 // detected one.
 Backend* SetBackend(Backend* backend);
+// True while another backend is installed in this one's place: it then leaves the framework alone.
+bool Replaced(const Backend& backend);
 
 // The backend for when no framework we can drive is running: English, switching ignored.
 std::unique_ptr<Backend> MakeNoFrameworkBackend();
 
-// The backend detected for this process (detected on the first call, then kept).
+// The backend detected for this process (detected on the first call, then kept; it follows
+// fcitx5 as it quits and starts again).
 Backend& DetectedBackend();
 
 }  // namespace inputmode

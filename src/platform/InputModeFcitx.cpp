@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QDBusError>
-#include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
@@ -17,6 +17,7 @@ namespace {
 const QString kService = QStringLiteral("org.fcitx.Fcitx5");
 const QString kPath = QStringLiteral("/controller");
 const QString kInterface = QStringLiteral("org.fcitx.Fcitx.Controller1");
+const QString kContextInterface = QStringLiteral("org.fcitx.Fcitx.InputContext1");
 constexpr int kStateActive = 2;
 
 QDBusMessage ControllerCall(const QString& method) {
@@ -26,20 +27,48 @@ QDBusMessage ControllerCall(const QString& method) {
   return call;
 }
 
+bool NameHasOwner(const QDBusConnection& bus, int timeoutMs) {
+  QDBusMessage ask = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+  ask << kService;
+  const QDBusMessage reply = bus.call(ask, QDBus::Block, timeoutMs);
+  return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+         reply.arguments().constFirst().toBool();
+}
+
 }  // namespace
 
-FcitxBackend::FcitxBackend(const QDBusConnection& bus, int timeoutMs)
+FcitxBackend::FcitxBackend(const QDBusConnection& bus, int timeoutMs, const QDBusConnection& plugin)
     : m_bus(bus), m_timeoutMs(timeoutMs) {
+  // Watched before it is asked for, so that no start or quit falls in between.
+  auto* watcher =
+      new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+  connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+          [this](const QString&, const QString&, const QString& owner) {
+            OnOwnerChanged(!owner.isEmpty());
+          });
+  m_running = NameHasOwner(m_bus, m_timeoutMs);
+  // fcitx5 sends the signal to the plug-in only; the plug-in's connection delivers it to us too.
+  if (plugin.isConnected())
+    m_reported = QDBusConnection(plugin).connect(
+        QString(), QString(), kContextInterface, QStringLiteral("CurrentIM"), this,
+        SLOT(OnCurrentIM(QString, QString, QString, QDBusMessage)));
   if (!qApp) return;
-  connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] {
-    // Comes after the window's focus widget already had its focus-in.
-    NoteActivation(QApplication::activeWindow());
-    if (!m_pending.isEmpty()) ApplyPendingLater();
-  });
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &FcitxBackend::OnActivation);
+  if (QApplication::activeWindow()) OnActivation();
+}
+
+QDBusConnection FcitxBackend::PluginConnection() {
+  return QDBusConnection(QStringLiteral("fcitx"));
+}
+
+QString FcitxBackend::Name() const {
+  return m_running ? QStringLiteral("fcitx5") : QStringLiteral("none");
 }
 
 bool FcitxBackend::State(int* state) {
-  if (!m_quiet.hasExpired()) return false;
+  if (!m_running || !m_quiet.hasExpired()) return false;
   const QDBusMessage reply =
       m_bus.call(ControllerCall(QStringLiteral("State")), QDBus::Block, m_timeoutMs);
   if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1) {
@@ -54,66 +83,118 @@ bool FcitxBackend::State(int* state) {
 }
 
 void FcitxBackend::Switch(bool hangul) {
-  if (!m_quiet.hasExpired()) return;
+  if (!m_running || !m_quiet.hasExpired()) return;
   // Not waited for: the next State call comes after it on the same connection.
   m_bus.send(ControllerCall(hangul ? QStringLiteral("Activate") : QStringLiteral("Deactivate")));
 }
 
 bool FcitxBackend::ConversionMode(QWidget* window, bool* hangul, long*, QString*) {
-  if (window) {
-    const auto pending = m_pending.constFind(window->window());
-    if (pending != m_pending.constEnd()) {
-      *hangul = pending.value();
-      return true;
-    }
+  *hangul = false;
+  QWidget* top = window ? window->window() : nullptr;
+  // What the window gets once served, also while fcitx5 is away.
+  const auto pending = m_pending.constFind(top);
+  if (top && pending != m_pending.constEnd()) {
+    *hangul = pending.value();
+    return true;
+  }
+  if (!m_running) return true;
+  if (top && !Served(top) && m_mode) {
+    *hangul = *m_mode;
+    return true;
   }
   int state = 0;
-  *hangul = State(&state) && state == kStateActive;
+  if (State(&state)) {
+    *hangul = state == kStateActive;
+    m_mode = *hangul;
+  }
   return true;
-}
-
-bool FcitxBackend::Settled(QWidget* top) const {
-  return top->isActiveWindow() && top == m_activated && m_sinceActivation.isValid() &&
-         m_sinceActivation.elapsed() >= kSettleMs;
-}
-
-void FcitxBackend::NoteActivation(QWidget* top) {
-  m_activated = top;
-  m_sinceActivation.start();
 }
 
 void FcitxBackend::SetConversionMode(QWidget* window, bool hangul) {
   QWidget* top = window ? window->window() : nullptr;
-  if (!top || Settled(top)) {
-    if (top) Drop(top);
+  if (top && !Served(top)) {
+    Pend(top, hangul);
+    return;
+  }
+  if (top) Drop(top);
+  m_mode = hangul;
+  Switch(hangul);
+}
+
+bool FcitxBackend::Served(const QWidget* top) const {
+  return m_served && top == m_active && top == QApplication::activeWindow();
+}
+
+void FcitxBackend::OnActivation() {
+  // Comes after the window's focus widget already had its focus-in.
+  m_active = QApplication::activeWindow();
+  m_served = false;
+  ++m_activation;
+  m_sinceActivation.start();
+  if (m_active && !Replaced(*this)) ServeLater(m_reported ? kUnreportedMs : kSettleMs);
+}
+
+void FcitxBackend::OnOwnerChanged(bool running) {
+  // A new fcitx5 knows none of our windows; it learns of the focused one from the plug-in.
+  m_running = running;
+  m_served = false;
+  ++m_activation;
+  m_contexts.clear();
+  if (!running) return;
+  m_quiet.setRemainingTime(0);
+  m_sinceActivation.start();
+  if (m_active) ServeLater(m_reported ? kUnreportedMs : kSettleMs);
+}
+
+void FcitxBackend::ServeLater(int delayMs) {
+  const int activation = m_activation;
+  const qint64 left = std::max<qint64>(delayMs - m_sinceActivation.elapsed(), 0);
+  QTimer::singleShot(int(left) + 1, this, [this, activation] {
+    if (activation != m_activation || m_served || !m_active || Replaced(*this)) return;
+    if (m_active == QApplication::activeWindow()) Serve(m_active);
+  });
+}
+
+void FcitxBackend::OnCurrentIM(const QString&, const QString&, const QString&,
+                               const QDBusMessage& message) {
+  QWidget* top = QApplication::activeWindow();
+  if (!top || top != m_active || !m_running || Replaced(*this)) return;
+  // A report for another window's context, late, tells nothing about this one.
+  const auto known = m_contexts.constFind(message.path());
+  if (known != m_contexts.constEnd() && known.value() && known.value() != top) return;
+  m_contexts.insert(message.path(), top);
+  if (!m_served) {
+    Serve(top);
+    return;
+  }
+  // A field of the window got the focus, or the staff member switched the mode.
+  int state = 0;
+  if (State(&state)) m_mode = state == kStateActive;
+}
+
+void FcitxBackend::Serve(QWidget* top) {
+  m_served = true;
+  const auto pending = m_pending.constFind(top);
+  if (pending != m_pending.constEnd()) {
+    const bool hangul = pending.value();
+    Drop(top);
+    m_mode = hangul;
     Switch(hangul);
     return;
   }
+  int state = 0;
+  if (!State(&state)) return;
+  const bool hangul = state == kStateActive;
+  if (m_mode && *m_mode != hangul)
+    Switch(*m_mode);
+  else
+    m_mode = hangul;
+}
+
+void FcitxBackend::Pend(QWidget* top, bool hangul) {
   if (!m_pending.contains(top))
     connect(top, &QObject::destroyed, this, [this](QObject* gone) { m_pending.remove(gone); });
   m_pending.insert(top, hangul);
-  if (!top->isActiveWindow()) return;
-  if (top != m_activated) NoteActivation(top);  // its activation is still being delivered
-  ApplyPendingLater();
-}
-
-void FcitxBackend::ApplyPendingLater() {
-  const qint64 left = m_sinceActivation.isValid() ? kSettleMs - m_sinceActivation.elapsed() : 0;
-  QTimer::singleShot(int(std::max<qint64>(left, 0)) + 1, this, &FcitxBackend::ApplyPending);
-}
-
-void FcitxBackend::ApplyPending() {
-  QWidget* active = QApplication::activeWindow();
-  const auto pending = m_pending.constFind(active);
-  if (!active || pending == m_pending.constEnd()) return;
-  if (!Settled(active)) {
-    if (active != m_activated) NoteActivation(active);
-    ApplyPendingLater();
-    return;
-  }
-  const bool hangul = pending.value();
-  Drop(active);
-  Switch(hangul);
 }
 
 void FcitxBackend::Drop(QObject* window) {
@@ -122,14 +203,6 @@ void FcitxBackend::Drop(QObject* window) {
 
 std::unique_ptr<Backend> DetectOnBus(const QDBusConnection& bus) {
   if (!bus.isConnected()) return nullptr;
-  QDBusMessage ask = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-  ask << kService;
-  const QDBusMessage reply = bus.call(ask, QDBus::Block, FcitxBackend::kCallTimeoutMs);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty() ||
-      !reply.arguments().constFirst().toBool())
-    return nullptr;
   return std::make_unique<FcitxBackend>(bus);
 }
 

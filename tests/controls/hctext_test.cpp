@@ -536,6 +536,53 @@ TEST_F(HCTextTest, LockedFieldTakesNoTypingButReportsClicks) {
   EXPECT_TRUE(F(1)->txtBox->hasFocus());
 }
 
+TEST_F(HCTextTest, LockedFieldTakesNothingFromTheInputMethodWhateverItsMode) {
+  Build(1);
+  HCText* f = F(0);
+  const struct {
+    int mode;
+    bool lockFirst;  // locked before or after the mode is set
+  } cases[] = {{0, true}, {8, true}, {10, true}, {10, false}, {8, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode << (c.lockFirst ? ", locked first" : ""));
+    f->SetLocked(false);
+    f->SetText(QStringLiteral("hg1"));
+    if (c.lockFirst) f->SetLocked(true);
+    f->SetIMEMode(c.mode);
+    if (!c.lockFirst) f->SetLocked(true);
+    Focus(f);
+    EXPECT_FALSE(f->txtBox->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_FALSE(f->txtBox->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_EQ(f->txtBox->inputMethodHints(), Qt::ImhNone);
+    QInputMethodEvent composing(U(u"하"), {});
+    QCoreApplication::sendEvent(f->txtBox, &composing);
+    QInputMethodEvent commit;
+    commit.setCommitString(U(u"한"));
+    QCoreApplication::sendEvent(f->txtBox, &commit);
+    EXPECT_EQ(Box(f), QStringLiteral("hg1"));
+
+    f->SetLocked(false);  // unlocked, the same text goes in
+    EXPECT_TRUE(f->txtBox->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_EQ(f->txtBox->inputMethodHints(), c.mode == 8 ? Qt::ImhLatinOnly : Qt::ImhNone);
+    f->txtBox->end(false);
+    QCoreApplication::sendEvent(f->txtBox, &commit);
+    EXPECT_EQ(Box(f), U(u"hg1한"));
+    m_park->setFocus();
+  }
+}
+
+TEST_F(HCTextTest, EmptyInputMethodEventsAreNoComposing) {
+  Build(2);
+  Focus(F(0));  // first visit in English
+  SetHanEngMode(true, F(0)->txtBox);
+  // The input method sends an empty event when a field takes the focus.
+  QInputMethodEvent empty;
+  QCoreApplication::sendEvent(F(0)->txtBox, &empty);
+  Focus(F(1));
+  Focus(F(0));
+  EXPECT_FALSE(GetHanEngMode(F(0)->txtBox));
+}
+
 TEST_F(HCTextTest, EnterAndArrowsMoveTheFocus) {
   Build();
   QSignalSpy enterSeen(F(0), &HCText::KeyDown);

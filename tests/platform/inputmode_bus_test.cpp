@@ -29,8 +29,9 @@ PrivateSessionBus& Bus() {
   static PrivateSessionBus bus;
   return bus;
 }
-// Before main: Qt must find this bus as the session bus when it first connects to one.
-const bool g_busStarted = Bus().Start();
+// Before main: Qt must find this bus as the session bus when it first connects to one. fcitx5 can
+// be started on demand there, as its package allows on a desktop; nothing here may do it.
+const bool g_busStarted = Bus().Start({"org.fcitx.Fcitx5"});
 
 FakeFcitx* g_fcitx = nullptr;
 
@@ -66,9 +67,13 @@ class InputModeOnBus : public ::testing::Test {
  protected:
   void SetUp() override {
     App().osTypeCode = 110;
-    g_fcitx->Reset();
     ASSERT_TRUE(g_fcitx->Register());
     m_testContext = inputmode::SetBackend(nullptr);  // the detected fcitx5 backend
+    // The mode goes from window to window: each test starts from English, whatever the one
+    // before left.
+    SetHanEngMode(false, nullptr);
+    StateSeenByService();
+    g_fcitx->Reset();
   }
   void TearDown() override {
     inputmode::SetBackend(m_testContext);
@@ -195,6 +200,62 @@ TEST_F(InputModeOnBus, SwitchRightAfterActivationWaitsUntilTheWindowSettled) {
   EXPECT_EQ(g_fcitx->ActivateCalls(), 1);
 }
 
+TEST_F(InputModeOnBus, NewWindowContinuesInTheModeLastUsedInTheProgram) {
+  Build(1);
+  Focus(F(0));  // English here
+  // Then Hangul in another program; fcitx5 still serves that one when the next window opens.
+  g_fcitx->UserSwitches(true);
+  auto dialog = std::make_unique<QWidget>();
+  auto* first = new HCText(dialog.get());
+  Activate(dialog.get(), false);
+  Focus(first);
+  EXPECT_FALSE(GetHanEngMode(first->txtBox));
+  EXPECT_TRUE(QTest::qWaitFor([] { return StateSeenByService() == kEnglish; }, 2000));
+  QTest::qWait(inputmode::FcitxBackend::kSettleMs);
+  EXPECT_EQ(StateSeenByService(), kEnglish);
+}
+
+TEST_F(InputModeOnBus, WithThePluginsReportsAWindowWaitsUntilFcitxServesIt) {
+  // The connection of fcitx5's Qt plug-in, to which fcitx5 reports the input contexts it
+  // focuses; the real plug-in is not loaded on the offscreen platform.
+  const QString pluginName = QStringLiteral("plugin-standin");
+  QDBusConnection plugin =
+      QDBusConnection::connectToBus(QString::fromStdString(Bus().Address()), pluginName);
+  const QString owner = plugin.baseService();
+  const QString contextA = QStringLiteral("/inputcontext/1");
+  const QString contextB = QStringLiteral("/inputcontext/2");
+  {
+    inputmode::FcitxBackend backend(QDBusConnection::sessionBus(),
+                                    inputmode::FcitxBackend::kCallTimeoutMs, plugin);
+    inputmode::SetBackend(&backend);
+    QWidget a;
+    auto* hangulField = new HCText(&a);
+    hangulField->SetIMEMode(10);
+    Activate(&a, false);
+    Focus(hangulField);
+    QTest::qWait(2 * inputmode::FcitxBackend::kSettleMs);  // long settled, never reported
+    EXPECT_EQ(StateSeenByService(), kEnglish);
+    EXPECT_TRUE(GetHanEngMode(hangulField->txtBox));
+    g_fcitx->ReportCurrentIM(owner, contextA, false);
+    EXPECT_TRUE(QTest::qWaitFor([] { return StateSeenByService() == kHangul; }, 1000));
+
+    QWidget b;
+    auto* idField = new HCText(&b);
+    idField->SetIMEMode(8);
+    Activate(&b, false);
+    Focus(idField);
+    g_fcitx->ReportCurrentIM(owner, contextA, true);  // late, for the window before
+    QTest::qWait(2 * inputmode::FcitxBackend::kSettleMs);
+    EXPECT_EQ(StateSeenByService(), kHangul);
+    g_fcitx->ReportCurrentIM(owner, contextB, true);
+    EXPECT_TRUE(QTest::qWaitFor([] { return StateSeenByService() == kEnglish; }, 1000));
+    EXPECT_EQ(g_fcitx->ActivateCalls(), 1);
+    EXPECT_EQ(g_fcitx->DeactivateCalls(), 1);
+    inputmode::SetBackend(nullptr);
+  }
+  QDBusConnection::disconnectFromBus(pluginName);
+}
+
 TEST_F(InputModeOnBus, WindowClosedBeforeItWasActiveLeavesNothingBehind) {
   Build(1);
   auto never = std::make_unique<QWidget>();
@@ -225,6 +286,23 @@ TEST_F(InputModeOnBus, FcitxQuittingMidRunCostsNoMessageAndRestartingItSwitchesA
   EXPECT_EQ(StateSeenByService(), kHangul);
   Focus(F(1));
   EXPECT_EQ(StateSeenByService(), kEnglish);
+}
+
+TEST_F(InputModeOnBus, NothingStartsFcitxOnDemand) {
+  Build(2);
+  F(0)->SetIMEMode(10);
+  F(1)->SetIMEMode(8);
+  Focus(F(0));
+  g_fcitx->Unregister();
+  // Before the program has heard that it quit, its calls still go out.
+  for (int i = 1; i < 5; ++i) {
+    Focus(F(i % 2));
+    GetHanEngMode(F(i % 2)->txtBox);
+  }
+  QTest::qWait(200);  // and once it has heard
+  for (int i = 0; i < 4; ++i) Focus(F(i % 2));
+  EXPECT_FALSE(Bus().Activated("org.fcitx.Fcitx5"));
+  EXPECT_TRUE(m_prompt.Records().empty());
 }
 
 TEST_F(InputModeOnBus, HungFrameworkIsAskedOnceAndThenLeftAlone) {
@@ -266,12 +344,12 @@ TEST_F(InputModeOnBus, DetectionFindsFcitxOnlyWhereItRuns) {
              QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("probe-none")));
        },
        nullptr},
-      {"bus without fcitx5", false,
+      {"bus without fcitx5 (yet)", false,
        [&] {
          return inputmode::DetectOnBus(
              QDBusConnection::connectToBus(address, QStringLiteral("probe-empty")));
        },
-       nullptr},
+       "none"},
       {"fcitx5 on the bus", true,
        [&] {
          return inputmode::DetectOnBus(
@@ -307,9 +385,15 @@ TEST_F(InputModeOnBus, DetectionFindsFcitxOnlyWhereItRuns) {
   }
   for (const char* name : {"probe-none", "probe-empty", "probe-fcitx"})
     QDBusConnection::disconnectFromBus(QString::fromUtf8(name));
-  // Detected once: the process keeps what it found at its first field.
+  // Detected once, the backend follows fcitx5 quitting and starting again.
+  const auto named = [](const char* name) {
+    return QTest::qWaitFor(
+        [name] { return inputmode::DetectedBackend().Name() == QLatin1String(name); }, 2000);
+  };
   g_fcitx->Unregister();
-  EXPECT_EQ(inputmode::DetectedBackend().Name(), QStringLiteral("fcitx5"));
+  EXPECT_TRUE(named("none"));
+  ASSERT_TRUE(g_fcitx->Register());
+  EXPECT_TRUE(named("fcitx5"));
 }
 
 TEST_F(InputModeOnBus, WithoutAFrameworkFieldsReadEnglishAndSwitchNothingSilently) {

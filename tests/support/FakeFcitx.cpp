@@ -1,6 +1,7 @@
 #include "support/FakeFcitx.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 
 #include <atomic>
 #include <functional>
@@ -87,6 +88,18 @@ void FakeFcitx::UserSwitches(bool hangul) { m_controller->state = hangul ? 2 : 1
 int FakeFcitx::StateCalls() const { return m_controller->stateCalls; }
 int FakeFcitx::ActivateCalls() const { return m_controller->activateCalls; }
 int FakeFcitx::DeactivateCalls() const { return m_controller->deactivateCalls; }
+void FakeFcitx::ReportCurrentIM(const QString& owner, const QString& contextPath, bool hangul) {
+  RunInThread([&] {
+    QDBusMessage signal = QDBusMessage::createTargetedSignal(
+        owner, contextPath, QStringLiteral("org.fcitx.Fcitx.InputContext1"),
+        QStringLiteral("CurrentIM"));
+    signal << (hangul ? QStringLiteral("hangul") : QStringLiteral("keyboard-us"))
+           << (hangul ? QStringLiteral("hangul") : QStringLiteral("keyboard-us"))
+           << (hangul ? QStringLiteral("ko") : QStringLiteral("en"));
+    QDBusConnection(kConnection).send(signal);
+  });
+}
+
 void FakeFcitx::SetStall(int milliseconds) { m_controller->stallMs = milliseconds; }
 
 void FakeFcitx::Reset() {

@@ -27,6 +27,9 @@ class FakeFcitx {
   int StateCalls() const;
   int ActivateCalls() const;
   int DeactivateCalls() const;
+  // What fcitx5 tells the owner of an input context (a bus connection's unique name) when the
+  // context gets the focus or its input method changes: CurrentIM, sent from the context's path.
+  void ReportCurrentIM(const QString& owner, const QString& contextPath, bool hangul);
   // State answers only after this long (a hung framework).
   void SetStall(int milliseconds);
   // Inactive, no calls counted, no stall.

@@ -13,13 +13,14 @@
 
 namespace {
 
-const char kConfig[] =
+const char kConfigHead[] =
     R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
   <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
+)";
+const char kConfigTail[] = R"(  <auth>EXTERNAL</auth>
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
@@ -30,12 +31,23 @@ const char kConfig[] =
 
 }  // namespace
 
-bool PrivateSessionBus::Start() {
+bool PrivateSessionBus::Start(std::initializer_list<std::string> activatable) {
   char dirTemplate[] = "/tmp/sendora-bus-XXXXXX";
   if (!mkdtemp(dirTemplate)) return false;
   m_dir = dirTemplate;
+  for (const std::string& name : activatable) {
+    m_files.push_back(m_dir + "/" + name + ".service");
+    std::ofstream(m_files.back()) << "[D-BUS Service]\nName=" << name << "\nExec=/usr/bin/touch "
+                                  << m_dir << "/" << name << ".started\n";
+    m_files.push_back(m_dir + "/" + name + ".started");
+  }
   const std::string config = m_dir + "/session.conf";
-  std::ofstream(config) << kConfig;
+  m_files.push_back(config);
+  std::ofstream conf(config);
+  conf << kConfigHead;
+  if (activatable.size() > 0) conf << "  <servicedir>" << m_dir << "</servicedir>\n";
+  conf << kConfigTail;
+  conf.close();
 
   int out[2];
   if (pipe(out) != 0) return false;
@@ -69,7 +81,11 @@ PrivateSessionBus::~PrivateSessionBus() {
     waitpid(m_pid, nullptr, 0);
   }
   if (!m_dir.empty()) {
-    std::remove((m_dir + "/session.conf").c_str());
+    for (const std::string& file : m_files) std::remove(file.c_str());
     rmdir(m_dir.c_str());
   }
+}
+
+bool PrivateSessionBus::Activated(const std::string& name) const {
+  return access((m_dir + "/" + name + ".started").c_str(), F_OK) == 0;
 }

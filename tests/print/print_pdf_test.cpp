@@ -355,6 +355,16 @@ TEST_F(PrintPdf, TextLayerReadsBackEveryPrintedText) {
        QStringList{QStringLiteral("밑줄 친 제목 1/2"), QStringLiteral("취소 선 (예)"),
                    QStringLiteral("쪽 1 / 전체 1")} +
            head},
+      {"a Latin sheet font, Hangul from a fallback font",
+       [&] {
+         grid->setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+         print::SheetPrinter sheet(*grid, print::PageSetup{});
+         const QString file = spool.Path(QStringLiteral("latin.pdf"));
+         QPdfWriter pdf(file);
+         sheet.Print(pdf);
+         return file;
+       },
+       head},
   };
   for (const Case& k : cases) {
     spool.jobs.clear();

@@ -3,8 +3,10 @@
 #include "grid/SpreadGrid.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +34,9 @@ std::vector<Band> MakeBands(const std::vector<double>& edges, double room) {
   }
   if (bands.empty()) bands.push_back({0, -1});
   return bands;
+}
+bool HasBlank(const QString& text) {
+  return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
 }
 }  // namespace
 
@@ -265,6 +270,66 @@ QColor SheetPrinter::Ink(long ole, QColor fallback) const {
   return c;
 }
 
+// A PDF's text layer maps each embedded glyph back to the lowest code point the font gives it.
+// Fonts share their blank glyph with control codes (the Nanum fonts with U+0001, most others
+// with the TAB Qt stands a space in for), so painted blanks would read back as control
+// characters. Readers of PDFs find blanks from the gaps between words anyway, so the words are
+// painted where one shaping of the whole text puts them, and the blanks are not painted.
+void SheetPrinter::DrawWords(QPainter& p, const QPointF& pos, const QString& text,
+                             const QFont& font) const {
+  if (!HasBlank(text)) {
+    p.drawText(pos, text);
+    return;
+  }
+  QTextLayout layout(text, font, m_device);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  const QTextLine line = layout.createLine();
+  layout.endLayout();
+  if (!line.isValid()) return;
+  const QPointF origin(pos.x(), pos.y() - line.ascent());
+  const qsizetype n = text.size();
+  for (qsizetype i = 0; i < n;) {
+    while (i < n && text[i].isSpace()) ++i;
+    qsizetype end = i;
+    while (end < n && !text[end].isSpace()) ++end;
+    if (end > i) {
+      const QList<QGlyphRun> runs = layout.glyphRuns(int(i), int(end - i));
+      if (runs.size() == 1) {
+        QGlyphRun run = runs.front();
+        // Drawn across the blanks below, not word by word.
+        run.setUnderline(false);
+        run.setStrikeOut(false);
+        run.setOverline(false);
+        p.drawGlyphRun(origin, run);
+      } else if (!runs.isEmpty()) {
+        // Runs come grouped by font, not in reading order; the word shaped alone keeps it.
+        QFont plain = font;
+        plain.setUnderline(false);
+        plain.setStrikeOut(false);
+        plain.setOverline(false);
+        p.setFont(plain);
+        p.drawText(QPointF(pos.x() + line.cursorToX(int(i)), pos.y()), text.mid(i, end - i));
+        p.setFont(font);
+      }
+    }
+    i = end;
+  }
+  if (font.underline() || font.strikeOut() || font.overline()) {
+    const QFontMetricsF& fm = MetricsOf(font).fm;
+    const double x2 = pos.x() + line.naturalTextWidth();
+    const QPen pen = p.pen();
+    p.setPen(QPen(pen.brush(), fm.lineWidth()));
+    const auto rule = [&](double y) { p.drawLine(QPointF(pos.x(), y), QPointF(x2, y)); };
+    if (font.underline()) rule(pos.y() + fm.underlinePos());
+    if (font.strikeOut()) rule(pos.y() - fm.strikeOutPos());
+    if (font.overline()) rule(pos.y() - fm.overlinePos());
+    p.setPen(pen);
+  }
+}
+
 void SheetPrinter::PaintHeaderFooter(QPainter& p, const hf::Document& doc, double top,
                                      int page) const {
   const double u = m_unit;
@@ -298,7 +363,7 @@ void SheetPrinter::PaintHeaderFooter(QPainter& p, const hf::Document& doc, doubl
                                    : m_area.width() - width;
       for (const Piece& piece : pieces) {
         p.setFont(*piece.font);
-        p.drawText(QPointF(x * u, (y + ascent) * u), piece.text);
+        DrawWords(p, QPointF(x * u, (y + ascent) * u), piece.text, *piece.font);
         x += piece.width;
       }
     }
@@ -349,7 +414,7 @@ void SheetPrinter::PaintPage(QPainter& p, int page) const {
     const double x = align == spread::HAlignRight    ? r.right() - pad - w
                      : align == spread::HAlignCenter ? r.left() + (r.width() - w) / 2
                                                      : r.left() + pad;
-    p.drawText(QPointF(x, r.top() + (r.height() + m.ascent - m.descent) / 2), t);
+    DrawWords(p, QPointF(x, r.top() + (r.height() + m.ascent - m.descent) / 2), t, font);
   };
 
   // Headers: one fill per band, then their texts in one font and colour.

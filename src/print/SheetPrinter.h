@@ -73,6 +73,8 @@ class SheetPrinter {
   // The text, or its elided form when it is wider than room.
   static QString Fit(Metrics& m, const QString& text, double room);
   QColor Ink(long ole, QColor fallback) const;
+  // drawText with the baseline at pos, blanks left unpainted (see the .cpp).
+  void DrawWords(QPainter& p, const QPointF& pos, const QString& text, const QFont& font) const;
 
   const SpreadGrid& m_grid;
   PageSetup m_setup;

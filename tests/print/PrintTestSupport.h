@@ -56,6 +56,19 @@ inline QString PdfText(const QString& file, int page = 0) {
   return RunTool(QStringLiteral("pdftotext"), args << file << QStringLiteral("-"));
 }
 
+// Lines of one page in the order they were drawn, without blank lines: pdftotext keeps a
+// line's blanks as single spaces and adds one where texts on a baseline are far apart.
+inline QStringList PdfRawLines(const QString& file, int page = 1) {
+  const QString text =
+      RunTool(QStringLiteral("pdftotext"),
+              {QStringLiteral("-raw"), QStringLiteral("-f"), QString::number(page),
+               QStringLiteral("-l"), QString::number(page), file, QStringLiteral("-")});
+  QStringList lines;
+  for (const QString& line : text.split(QLatin1Char('\n')))
+    if (!line.trimmed().isEmpty()) lines << line;
+  return lines;
+}
+
 // Without blanks and control characters: pdftotext drops or garbles the blank between a Latin
 // and a Hangul font.
 inline QString Squeezed(QString text) {

@@ -24,6 +24,9 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <functional>
+#include <iterator>
+
 namespace {
 
 const QString kApp = QStringLiteral("PrintTest");
@@ -36,15 +39,16 @@ struct Call {
   double left = 0.3, right = 0.2, top = 0.5, bottom = 0.5;
   bool footerOn = false, allowFit = true;
   QString note;
+  QString centre = QStringLiteral("기간");
   bool direct = true;
   bool pageNumbers = true, printDate = true;
 };
 
 bool Preview(cFpPreview& fp, SpreadGrid& grid, const Call& c) {
   bool printed = false;
-  fp.SpreadPreview(grid, c.key, c.title, QStringLiteral("Corvane"), QStringLiteral("기간"),
-                   c.orientation, c.left, c.right, c.top, c.bottom, c.footerOn, c.allowFit, c.note,
-                   c.direct, 16, c.pageNumbers, c.printDate, printed);
+  fp.SpreadPreview(grid, c.key, c.title, QStringLiteral("Corvane"), c.centre, c.orientation, c.left,
+                   c.right, c.top, c.bottom, c.footerOn, c.allowFit, c.note, c.direct, 16,
+                   c.pageNumbers, c.printDate, printed);
   return printed;
 }
 
@@ -287,6 +291,87 @@ TEST_F(PrintPdf, WideGridContinuesOnFurtherPagesDownThenAcross) {
   ASSERT_TRUE(m.hasMatch()) << page2.left(400).toStdString();
   EXPECT_GT(m.captured(1).toInt(), 1);
   EXPECT_FALSE(page2.contains(QRegularExpression(QStringLiteral("\\bR\\d+C30\\b"))));
+}
+
+// What the PDF's text layer gives back is what was printed, blanks included: the texts of cells,
+// column headers and header and footer lines, in every alignment, plain and bold, and in
+// underlined and struck-out header fonts.
+TEST_F(PrintPdf, TextLayerReadsBackEveryPrintedText) {
+  const QStringList texts = {
+      QStringLiteral("(주)코르반 상사 1,234원"),
+      QStringLiteral("010-1234-5678 / 메모 A"),
+      QStringLiteral("a.b, c; d! 100% [x]"),
+      QStringLiteral("발송 완료 3건 - 실패 0건"),
+  };
+  const int aligns[] = {spread::HAlignLeft, spread::HAlignRight, spread::HAlignCenter};
+  auto grid = MakeGrid(int(texts.size() * std::size(aligns)), 1, 60);
+  grid->SetText(1, 0, QStringLiteral("사용 내역 (건수)"));
+  QStringList cells;
+  int row = 0;
+  for (int align : aligns)
+    for (const QString& t : texts) {
+      ++row;
+      grid->SetText(1, row, t);
+      grid->SetTypeHAlign(1, row, align);
+      grid->SetFontBold(1, row, row % 2 == 0);
+      cells << t;
+    }
+  QStringList rowNumbers;
+  for (int r = 1; r <= row; ++r) rowNumbers << QString::number(r);
+  const QStringList head = QStringList{QStringLiteral("사용 내역 (건수)")} + rowNumbers + cells;
+
+  struct Case {
+    const char* name;
+    std::function<QString()> print;  // the PDF written
+    QStringList lines;               // header and footer are drawn before the sheet
+  } cases[] = {
+      {"the ledger's own header and footer",
+       [&] {
+         Call c;
+         c.title = QStringLiteral("문자 사용 내역");
+         c.footerOn = true;
+         c.note = QStringLiteral("비고: 월말 정산 / 2차");
+         c.centre = QStringLiteral("기간: 2025-12-08 ~ 2025-12-09");
+         Preview(fp, *grid, c);
+         return spool.jobs.at(0).file;
+       },
+       QStringList{QStringLiteral("문자 사용 내역"),
+                   QStringLiteral("Corvane 기간: 2025-12-08 ~ 2025-12-09"),
+                   QStringLiteral("비고: 월말 정산 / 2차"),
+                   QStringLiteral("Page: 1/1 출력일:2024-05-06 07:08:09")} +
+           head},
+      {"underlined and struck-out header fonts",
+       [&] {
+         print::PageSetup setup;
+         setup.header = QStringLiteral(
+             "/fn\"굴림체\"/fz\"12\"/fu1/l밑줄 친 제목 1//2/n/fu0/fk1/r취소 선 (예)");
+         setup.footer = QStringLiteral("/fn\"NanumGothic\"/fz\"9\"/c쪽 /p / 전체 /pc");
+         print::SheetPrinter sheet(*grid, setup);
+         const QString file = spool.Path(QStringLiteral("fonts.pdf"));
+         QPdfWriter pdf(file);
+         sheet.Print(pdf);
+         return file;
+       },
+       QStringList{QStringLiteral("밑줄 친 제목 1/2"), QStringLiteral("취소 선 (예)"),
+                   QStringLiteral("쪽 1 / 전체 1")} +
+           head},
+      {"a Latin sheet font, Hangul from a fallback font",
+       [&] {
+         grid->setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+         print::SheetPrinter sheet(*grid, print::PageSetup{});
+         const QString file = spool.Path(QStringLiteral("latin.pdf"));
+         QPdfWriter pdf(file);
+         sheet.Print(pdf);
+         return file;
+       },
+       head},
+  };
+  for (const Case& k : cases) {
+    spool.jobs.clear();
+    const QString file = k.print();
+    const QStringList got = PdfRawLines(file);
+    EXPECT_EQ(got, k.lines) << k.name << "\n" << got.join(QLatin1Char('|')).toStdString();
+  }
 }
 
 TEST_F(PrintPdf, WithoutAppNameTellsAndReadsUnderTheBareSuffix) {

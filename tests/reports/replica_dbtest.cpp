@@ -10,6 +10,7 @@
 #include "grid/SpreadGrid.h"
 #include "reports/fRBalanceCheck.h"
 #include "reports/fRUseList.h"
+#include "support/PrivateServer.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TcpProxy.h"
 #include "support/TestDb.h"
@@ -19,7 +20,6 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,64 +29,7 @@
 
 namespace {
 
-const QString kScript = QStringLiteral(SENDORA_SCHEMA_DIR "/../scripts/dbserver.sh");
-
-QString Run(const QStringList& args, const QString& extra = QString()) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("SENDORA_DB_EXTRA_ARGS"), extra);
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral("bash"), QStringList{kScript} + args);
-  p.waitForFinished(120000);
-  EXPECT_EQ(p.exitCode(), 0) << args.join(u' ').toStdString() << "\n"
-                             << p.readAllStandardError().toStdString();
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// One private server of this test, stopped again at the end.
-struct Server {
-  Server(const QString& dir, const QString& extra) : dir(dir) {
-    port = Run({QStringLiteral("free-port"), QString::number(testdb::Port() + 400)}).toInt();
-    Run({QStringLiteral("start"), dir, QString::number(port)}, extra);
-    socket = Run({QStringLiteral("socket"), dir});
-    m = mysql_init(nullptr);
-    if (!mysql_real_connect(m, nullptr, "root", nullptr, nullptr, 0, socket.toUtf8().constData(),
-                            CLIENT_MULTI_STATEMENTS))
-      ADD_FAILURE() << mysql_error(m);
-    mysql_set_character_set(m, "utf8mb4");
-  }
-  ~Server() { Stop(); }
-  void Stop() {
-    if (!m) return;
-    mysql_close(m);
-    m = nullptr;
-    Run({QStringLiteral("stop"), dir});
-  }
-  void Exec(const QString& sql) {
-    const QByteArray b = sql.toUtf8();
-    if (mysql_real_query(m, b.constData(), static_cast<unsigned long>(b.size())) != 0) {
-      ADD_FAILURE() << mysql_error(m) << "\n" << b.left(300).constData();
-      return;
-    }
-    do {
-      if (MYSQL_RES* r = mysql_store_result(m)) mysql_free_result(r);
-    } while (mysql_next_result(m) == 0);
-  }
-  QString Value(const QString& sql) {
-    const QByteArray b = sql.toUtf8();
-    if (mysql_real_query(m, b.constData(), static_cast<unsigned long>(b.size())) != 0) return {};
-    MYSQL_RES* r = mysql_store_result(m);
-    QString v;
-    if (MYSQL_ROW row = r ? mysql_fetch_row(r) : nullptr; row && row[0])
-      v = QString::fromUtf8(row[0]);
-    if (r) mysql_free_result(r);
-    return v;
-  }
-  QString dir;
-  int port = 0;
-  QString socket;
-  MYSQL* m = nullptr;
-};
+using Server = testdb::PrivateServer;
 
 // Waits until the replica answers the statement with the value.
 bool WaitFor(Server& s, const QString& sql, const QString& value) {
@@ -116,7 +59,7 @@ TEST(ReplicaTest, ReportsReadTheReplicaAndChargesReachThemThroughReplication) {
   replica.Exec(QStringLiteral("CHANGE MASTER TO MASTER_HOST='127.0.0.1', MASTER_PORT=%1, "
                               "MASTER_USER='repl', MASTER_PASSWORD='repl', "
                               "MASTER_LOG_FILE='primary-bin.000001', MASTER_LOG_POS=4; START SLAVE")
-                   .arg(primary.port));
+                   .arg(primary.Port()));
   primary.Exec(QStringLiteral(
       "INSERT INTO sms_sk.smsuser (userid, username, restcnt, iwolcnt) VALUES ('cust', '복제상사', "
       "100, 100)"));
@@ -130,8 +73,8 @@ TEST(ReplicaTest, ReportsReadTheReplicaAndChargesReachThemThroughReplication) {
   ScriptedPrompt prompt;
   ASSERT_TRUE(DBInit(QStringLiteral("127.0.0.1"), QLatin1String(testdb::kSmsUser),
                      QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                     QStringLiteral("euckr"), primary.port));
-  ASSERT_TRUE(DBInitReports(QStringLiteral("127.0.0.1"), replica.port));
+                     QStringLiteral("euckr"), primary.Port()));
+  ASSERT_TRUE(DBInitReports(QStringLiteral("127.0.0.1"), replica.Port()));
 
   // A row only the replica holds shows that the report reads there.
   replica.Exec(QStringLiteral(
@@ -184,7 +127,7 @@ class ReplicaFallbackTest : public ::testing::Test {
         "VALUES ('s', 'drift', '20261101100000', 0, 100, 0, '')");
     m_reports->Exec(rows.arg(QStringLiteral("복제상사")).arg(100));
     m_admin.Exec(rows.arg(QStringLiteral("주서버상사")).arg(70));
-    m_proxy = std::make_unique<testdb::TcpProxy>(m_reports->port);
+    m_proxy = std::make_unique<testdb::TcpProxy>(m_reports->Port());
 
     ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
                        QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,

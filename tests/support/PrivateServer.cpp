@@ -33,8 +33,12 @@ PrivateServer::PrivateServer(const QString& dir, const QString& extraOptions) : 
   mysql_set_character_set(m_mysql, "utf8mb4");
 }
 
-PrivateServer::~PrivateServer() {
+PrivateServer::~PrivateServer() { Stop(); }
+
+void PrivateServer::Stop() {
+  if (!m_mysql) return;
   mysql_close(m_mysql);
+  m_mysql = nullptr;
   Script({QStringLiteral("stop"), m_dir});
 }
 

@@ -15,6 +15,8 @@ class PrivateServer {
   PrivateServer(const PrivateServer&) = delete;
   PrivateServer& operator=(const PrivateServer&) = delete;
 
+  // Stops the server now (the destructor then does nothing).
+  void Stop();
   // Root statements over the socket (UTF-8, several at once); failures fail the test.
   void Exec(const QString& sql);
   // First column of the first row; empty when there is none or the statement failed.

@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     if (!compress) {
       std::printf("raw result data:   %9.1f MB (field bytes in code page 949)\n",
                   rawBytes / 1048576.0);
-      std::printf("recordset memory:  %9.1f MB (UTF-16 text + cell offsets)\n", memory / 1048576.0);
+      std::printf("recordset memory:  %9.1f MB (bytes as the server sent them + cell offsets)\n", memory / 1048576.0);
     }
   }
   return 0;

@@ -24,8 +24,8 @@ int ReadPort(const QString& file, const char* section, int def) {
   const int port = Read(file, section, "Port", QString()).toInt(&ok);
   return ok && port > 0 && port < 65536 ? port : def;
 }
-Deployment::Tls ReadTls(const QString& file, const QString& appFolder, const char* section) {
-  Deployment::Tls tls;
+DbTls ReadTls(const QString& file, const QString& appFolder, const char* section) {
+  DbTls tls;
   tls.required = Read(file, section, "Tls", QStringLiteral("0")) == QLatin1String("1");
   const QString ca = Read(file, section, "CaFile", QString());
   if (!ca.isEmpty()) tls.caFile = QDir(appFolder).absoluteFilePath(ca);

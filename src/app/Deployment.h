@@ -2,6 +2,8 @@
 // Deployment values: where the servers of this installation are. They come from "sendora.ini" in
 // the application folder; every value missing there keeps its built-in default.
 
+#include "db/modMySQL_Func.h"
+
 #include <QString>
 
 struct Deployment {
@@ -26,14 +28,9 @@ struct Deployment {
   int reportDbPort = 3306;
   // The compressed protocol pays on a slow line; on a fast local network it only costs.
   bool databaseCompression = true;
-  // TLS per database server ([SmsDb], [InHouseDb], [ReportDb]: Tls=1, CaFile=): required, with
-  // the server's certificate verified against the CA file (a relative path is taken from the
-  // application folder; empty: the system's CAs).
-  struct Tls {
-    bool required = false;
-    QString caFile;
-  };
-  Tls smsDbTls, inHouseDbTls, reportDbTls;
+  // TLS per database server ([SmsDb], [InHouseDb], [ReportDb]: Tls=1, CaFile=; a relative CA
+  // file is taken from the application folder).
+  DbTls smsDbTls, inHouseDbTls, reportDbTls;
 };
 
 Deployment LoadDeployment(const QString& appFolder);

@@ -25,9 +25,9 @@ void ApplyDeployment(const Deployment& deployment) {
   app.smsDbHost = deployment.smsDbHost;
   app.smsDbPort = deployment.smsDbPort;
   DBSetCompression(deployment.databaseCompression);
-  DBSetTls(DbServer::Sms, deployment.smsDbTls.required, deployment.smsDbTls.caFile);
-  DBSetTls(DbServer::InHouse, deployment.inHouseDbTls.required, deployment.inHouseDbTls.caFile);
-  DBSetTls(DbServer::Reports, deployment.reportDbTls.required, deployment.reportDbTls.caFile);
+  DBSetTls(DbServer::Sms, deployment.smsDbTls);
+  DBSetTls(DbServer::InHouse, deployment.inHouseDbTls);
+  DBSetTls(DbServer::Reports, deployment.reportDbTls);
   app.serverListCheckerUrl = deployment.serverListCheckerUrl;
   app.serverListCaFile = deployment.serverListCaFile;
   app.reportDbHost = deployment.reportDbHost;

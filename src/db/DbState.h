@@ -9,11 +9,6 @@
 #include <functional>
 #include <memory>
 
-struct DbTls {
-  bool required = false;
-  QString caFile;
-};
-
 struct DbState {
   // 0 writes; 1 exists only with an alternate host and then serves the SELECTs.
   std::unique_ptr<cMySQL> sessions[2];

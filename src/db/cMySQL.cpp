@@ -93,7 +93,8 @@ bool cMySQL::real_connect(const QString& host_, const QString& user_, const QStr
   m_quiet = quiet;
   m_inTransaction = false;
 
-  const std::vector<Endpoint> endpoints = ParseHostList(m_hostList, port_);
+  m_endpoints = ParseHostList(m_hostList, port_);
+  const std::vector<Endpoint>& endpoints = m_endpoints;
   const std::size_t n = std::max<std::size_t>(endpoints.size(), 1);
   long number = 0;
   QString description;
@@ -177,22 +178,24 @@ bool cMySQL::ConnectTo(const Endpoint& endpoint, long& number, QString& descript
   m_lastActivityMs = clock_::TickMs();
   m_identity = ConnectionIdentity{static_cast<long>(mysql_thread_id(m_mysql)), QString(), 0, false,
                                   endpoint};
-  if (const auto row = QuietRow(
-          QStringLiteral("SELECT CONCAT(@@hostname, ':', @@port), UNIX_TIMESTAMP() - VARIABLE_VALUE"
-                         " FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'UPTIME'"));
-      row && row->size() == 2) {
+  // Who the server is and since when, in one round trip. A cluster node names itself by its
+  // incoming address, the name its peers list it under, and takes work only while it is part
+  // of the primary component. A server without the cluster variables answers the short form.
+  const QString identity = QStringLiteral(
+      "SELECT CONCAT(@@hostname, ':', @@port), UNIX_TIMESTAMP() - VARIABLE_VALUE%1"
+      " FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'UPTIME'");
+  std::optional<QStringList> row = QuietRow(identity.arg(
+      QStringLiteral(", @@wsrep_on, @@wsrep_node_incoming_address, (SELECT VARIABLE_VALUE FROM "
+                     "information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'WSREP_READY')")));
+  if (!row) row = QuietRow(identity.arg(QString()));
+  if (row && row->size() >= 2) {
     m_identity.server = row->at(0);
     m_identity.started = row->at(1).toLongLong();
   }
-  // A cluster node names itself by its incoming address, the name its peers list it under, and
-  // takes work only while it is part of the primary component.
-  if (const auto row = QuietRow(
-          QStringLiteral("SELECT @@wsrep_on, @@wsrep_node_incoming_address, VARIABLE_VALUE FROM "
-                         "information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'WSREP_READY'"));
-      row && row->size() == 3 && row->at(0) == QLatin1String("1")) {
+  if (row && row->size() == 5 && row->at(2) == QLatin1String("1")) {
     m_identity.galera = true;
-    if (row->at(1) != QLatin1String("AUTO")) m_identity.server = row->at(1);
-    if (row->at(2) != QLatin1String("ON")) {
+    if (row->at(3) != QLatin1String("AUTO")) m_identity.server = row->at(3);
+    if (row->at(4) != QLatin1String("ON")) {
       number = kNodeNotReady;
       description =
           QStringLiteral("%1:%2: 클러스터 노드가 아직 작업을 받을 준비가 되지 않았습니다.")
@@ -310,9 +313,7 @@ bool cMySQL::Reconnect(bool quiet) {
   const bool wasQuiet = m_quiet;
   m_quiet = m_quiet || quiet;
   // The host that broke is tried last.
-  const std::size_t hosts =
-      std::max<std::size_t>(ParseHostList(m_hostList, m_defaultPort).size(), 1);
-  m_nextEndpoint = (m_nextEndpoint + 1) % hosts;
+  m_nextEndpoint = (m_nextEndpoint + 1) % std::max<std::size_t>(m_endpoints.size(), 1);
   const bool ok = real_connect(m_hostList, user, password, db, m_defaultPort, unix_socket, 0,
                                m_quiet, m_charset);
   m_quiet = wasQuiet;
@@ -329,8 +330,7 @@ bool cMySQL::ResolveOldConnections(bool otherNodes) {
   return m_unresolved.empty();
 }
 
-cMySQL::OldConnectionEnd cMySQL::EndOldConnection(const ConnectionIdentity& old,
-                                                  bool otherNodes) {
+cMySQL::OldConnectionEnd cMySQL::EndOldConnection(const ConnectionIdentity& old, bool otherNodes) {
   // Another node of a cluster: its ids mean nothing here.
   if (old.galera && old.server != m_identity.server)
     return otherNodes ? EndOnOtherNode(old) : OldConnectionEnd::GaveUp;
@@ -513,20 +513,19 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
       continue;
     }
 
-    // A conflict rolled the whole transaction back; its caller tries it again or says so.
-    if (!quiet && !(m_lastConflict && m_inTransaction)) {
+    if (m_lastConflict && m_inTransaction) {
+      // The conflict rolled the whole transaction back and released its locks; the caller
+      // tries it again or says so.
+      m_inTransaction = false;
+      ShowDeferredError();
+    } else if (!quiet) {
       const QString box =
           ErrorBoxText(number, description, QStringLiteral("query"), QStringLiteral("cMySQL")) +
           QStringLiteral("\n\n") + sql;
-      if (m_inTransaction && !m_deferredError)
-        m_deferredError = box;
-      else if (!m_inTransaction)
+      if (!m_inTransaction)
         MsgBox(box, MsgButtons::Ok, MsgIcon::Critical);
-    }
-    // A deadlock has rolled the whole transaction back and released its locks.
-    if (number == kDeadlock && m_inTransaction) {
-      m_inTransaction = false;
-      ShowDeferredError();
+      else if (!m_deferredError)
+        m_deferredError = box;
     }
     m_lastLost = lost;
     return Failed();

@@ -207,6 +207,7 @@ class cMySQL {
   std::int64_t m_lastActivityMs = 0;
   QString m_hostList;
   int m_defaultPort = 0;
+  std::vector<Endpoint> m_endpoints;  // m_hostList parsed
   std::size_t m_nextEndpoint = 0;
   QString m_currentHost;
   bool m_lastConflict = false;

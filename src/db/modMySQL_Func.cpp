@@ -24,9 +24,7 @@ std::unique_ptr<cMySQL> NewSession(DbServer server) {
   return session;
 }
 
-void DBSetTls(DbServer server, bool required, const QString& caFile) {
-  Db().tls[static_cast<int>(server)] = DbTls{required, caFile};
-}
+void DBSetTls(DbServer server, const DbTls& tls) { Db().tls[static_cast<int>(server)] = tls; }
 
 namespace {
 
@@ -271,14 +269,12 @@ std::optional<QString> DBSettledValue(const QString& sql) {
   const long connection = session->Identity().id;
   if (causal) session->query(QStringLiteral("SET SESSION wsrep_sync_wait = 1"), true);
   RecordsetPtr rs = session->query(sql, true);
-  // A read that had to reconnect was neither causal nor free of a new unresolved connection.
+  // A read that had to reconnect was not causal, and left a connection of its own behind: it
+  // does not count.
   const int rows = session->Identity().id == connection ? session->affected_rows() : -1;
   if (causal) session->query(QStringLiteral("SET SESSION wsrep_sync_wait = 0"), true);
   std::optional<QString> value;
-  // A read that had to reconnect left a connection of its own behind; it changed nothing, but
-  // the answer counts only from a session with nothing unresolved.
-  if (rows >= 0 && !session->HasUnresolvedConnections())
-    value = rs && !rs->Eof() ? rs->Fields(0) : QString();
+  if (rows >= 0) value = rs && !rs->Eof() ? rs->Fields(0) : QString();
   SQLLogFull(sql, value.value_or(QStringLiteral("-1")), clock_::TickMs() - start);
   DBCloseRecordset(rs);
   return value;

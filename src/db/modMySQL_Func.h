@@ -36,10 +36,15 @@ void DBCloseRecordset(RecordsetPtr& rs);
 
 // Sessions opened from now on use the compressed protocol or not (the deployment decides).
 void DBSetCompression(bool on);
-// Sessions to that server opened from now on require TLS, the server's certificate verified
-// against the CA file (empty: the system's CAs).
+// Which server a session talks to; each has TLS settings of its own.
 enum class DbServer { Sms, InHouse, Reports };
-void DBSetTls(DbServer server, bool required, const QString& caFile);
+// TLS required, the server's certificate verified against the CA file (empty: the system's CAs).
+struct DbTls {
+  bool required = false;
+  QString caFile;
+};
+// Sessions to that server opened from now on use these settings.
+void DBSetTls(DbServer server, const DbTls& tls);
 
 // A transaction on the writing session: DBExecute and DBInsertId run inside it until Commit.
 // Leaving the scope without a Commit rolls it back.

@@ -140,16 +140,6 @@ QString Decode(const char* data, std::size_t len) {
   return s;
 }
 
-std::size_t DecodeAppend(const char* data, std::size_t len, std::vector<char16_t>& out) {
-  const std::size_t old = out.size();
-  out.resize(old + len);
-  char16_t* begin = out.data() + old;
-  const char16_t* end = DecodeInto(reinterpret_cast<const unsigned char*>(data), len, begin);
-  const auto added = static_cast<std::size_t>(end - begin);
-  out.resize(old + added);
-  return added;
-}
-
 bool Encode(QStringView text, QByteArray& out, char32_t* bad) {
   out.resize(text.size() * 2);
   char* o = out.data();

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace cp949 {
 
@@ -19,11 +18,6 @@ QString Decode(const char* data, std::size_t len);
 inline QString Decode(const QByteArray& bytes) {
   return Decode(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
-
-// Appends the decoded UTF-16 units of [data, data+len) to out; returns the number of units added.
-// Never more units than bytes: the vector is grown by len while decoding and cut back after, so a
-// caller that reserved as many units as it has bytes never sees a reallocation.
-std::size_t DecodeAppend(const char* data, std::size_t len, std::vector<char16_t>& out);
 
 // Text to bytes. Returns false when a character has no code in the page; *bad then holds the
 // first such character (a full code point, surrogate pairs joined; a lone surrogate as itself)

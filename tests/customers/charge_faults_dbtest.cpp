@@ -2,6 +2,7 @@
 // connection the server dropped, a server restart, amounts beyond the columns, lax servers.
 #include "app/AppState.h"
 #include "controls/HCText.h"
+#include "customers/ChargeDialogSupport.h"
 #include "customers/fBFill_Save.h"
 #include "db/DbState.h"
 #include "db/modMySQL_Func.h"
@@ -24,9 +25,6 @@
 
 namespace {
 
-const QString kLostNotSaved = QStringLiteral(
-    "저장 중 서버와의 연결이 끊겨 충전이 저장되지 않았습니다.\n\n"
-    "잔여 건수도 바뀌지 않았습니다. 다시 저장하세요.");
 const QString kAmountTooLarge = QStringLiteral(
     "입금액이 너무 큽니다.\n\n한 번에 등록할 수 있는 입금액은 "
     "-2,147,483,648원부터 2,147,483,647원까지입니다.");
@@ -57,18 +55,6 @@ class ChargeFaultTest : public ::testing::Test {
     return *m_admin;
   }
 
-  std::unique_ptr<fBFill_Save> OpenWithAmount(const QString& amount) {
-    auto dlg = std::make_unique<fBFill_Save>();
-    dlg->SetFormMode(QStringLiteral("cust"), 1, nullptr, 0);
-    dlg->show();
-    QTest::qWait(30);
-    dlg->cmbMoney->setFocus();
-    dlg->cmbMoney->lineEdit()->selectAll();
-    QTest::keyClicks(dlg->cmbMoney, amount);
-    QTest::keyClick(dlg->cmbMoney, Qt::Key_Return);
-    return dlg;
-  }
-
   QString Balance() {
     return Admin().Value(QStringLiteral("SELECT restcnt FROM sms_sk.smsuser WHERE userid='cust'"));
   }
@@ -95,7 +81,7 @@ class ChargeFaultTest : public ::testing::Test {
 
 TEST_F(ChargeFaultTest, ChargeAfterTheIdleConnectionWasKilledSucceedsOnce) {
   Connect(testdb::Port());
-  auto dlg = OpenWithAmount(QStringLiteral("16500"));
+  auto dlg = OpenChargeWithAmount(QStringLiteral("cust"), QStringLiteral("16500"));
   const long old = SessionId();
   Admin().Exec(QStringLiteral("KILL %1").arg(old));
   WaitGone(old);
@@ -109,13 +95,13 @@ TEST_F(ChargeFaultTest, ChargeAfterTheIdleConnectionWasKilledSucceedsOnce) {
 
 TEST_F(ChargeFaultTest, ServerRestartBetweenTwoChargesLosesNeither) {
   Connect(testdb::Port());
-  auto first = OpenWithAmount(QStringLiteral("16500"));
+  auto first = OpenChargeWithAmount(QStringLiteral("cust"), QStringLiteral("16500"));
   QTest::mouseClick(first->btnSave, Qt::LeftButton);
   ASSERT_EQ(first->result(), QDialog::Accepted);
 
   m_admin.reset();
   testdb::RestartServer();
-  auto second = OpenWithAmount(QStringLiteral("27500"));
+  auto second = OpenChargeWithAmount(QStringLiteral("cust"), QStringLiteral("27500"));
   QTest::qWait(1100);
   QTest::mouseClick(second->btnSave, Qt::LeftButton);
   EXPECT_EQ(second->result(), QDialog::Accepted);
@@ -133,7 +119,7 @@ TEST_F(ChargeFaultTest, ConnectionCutBeforeTheCommitSavesNothing) {
     m_prompt.Clear();
     const QString before = Balance();
     const int chargesBefore = Charges().toInt();
-    auto dlg = OpenWithAmount(QStringLiteral("16500"));
+    auto dlg = OpenChargeWithAmount(QStringLiteral("cust"), QStringLiteral("16500"));
     proxy.CutBefore(pattern);
     QTest::mouseClick(dlg->btnSave, Qt::LeftButton);
     EXPECT_EQ(proxy.Cuts(), 1);
@@ -189,7 +175,7 @@ TEST_F(ChargeFaultTest, CutCommitIsSettledOnlyOnProof) {
     m_prompt.Clear();
     const int balanceBefore = Balance().toInt();
     const int chargesBefore = Charges().toInt();
-    auto dlg = OpenWithAmount(QStringLiteral("16500"));
+    auto dlg = OpenChargeWithAmount(QStringLiteral("cust"), QStringLiteral("16500"));
     const long oldId = Db().sessions[0]->Identity().id;
     if (c.hold) proxy->Hold("COMMIT");
     if (c.answerLost) proxy->CutAfter("COMMIT");
@@ -238,7 +224,7 @@ TEST_F(ChargeFaultTest, SettlingNeverTakesAnotherChargeWithTheSameCodeForOurs) {
   testdb::TcpProxy proxy(testdb::Port());
   Connect(proxy.Port());
   Db().sessions[0]->OldConnectionWaitMs = 300;
-  auto dlg = OpenWithAmount(QStringLiteral("16500"));
+  auto dlg = OpenChargeWithAmount(QStringLiteral("cust"), QStringLiteral("16500"));
   const long oldId = Db().sessions[0]->Identity().id;
   proxy.Hold("COMMIT");
   proxy.AnswerOkInstead("KILL", 2);
@@ -271,7 +257,7 @@ TEST_F(ChargeFaultTest, NoRowLockIsHeldWhileARefusedChargeIsExplained) {
       QStringLiteral("SET GLOBAL sql_mode = ''; "
                      "UPDATE sms_sk.smsuser SET restcnt = 2147483000"));
   Connect(testdb::Port());
-  auto dlg = OpenWithAmount(QStringLiteral("16500"));
+  auto dlg = OpenChargeWithAmount(QStringLiteral("cust"), QStringLiteral("16500"));
   // Another member charging the same customer while the boxes are up must not wait on us.
   QStringList changedWhileShown;
   m_prompt.WhileMessageShown([&changedWhileShown](const QString& text) {
@@ -319,7 +305,7 @@ TEST_F(ChargeFaultTest, AmountsBeyondTheColumnsAreRefusedBeforeAnythingIsWritten
       Admin().Exec(
           QStringLiteral("DELETE FROM sms_sk.smsfill; UPDATE sms_sk.smsuser SET restcnt = 100"));
       m_prompt.Clear();
-      auto dlg = OpenWithAmount(QLatin1String(a.amount));
+      auto dlg = OpenChargeWithAmount(QStringLiteral("cust"), QLatin1String(a.amount));
       QTest::mouseClick(dlg->btnSave, Qt::LeftButton);
       if (a.refused) {
         EXPECT_EQ(m_prompt.MessageTexts(), QStringList{kAmountTooLarge});

@@ -1,6 +1,7 @@
 // The charge dialog with real widgets against the private server.
 #include "app/AppState.h"
 #include "controls/HCText.h"
+#include "customers/ChargeDialogSupport.h"
 #include "customers/fBFill_Save.h"
 #include "db/modMySQL_Func.h"
 #include "support/ScriptedPrompt.h"
@@ -53,13 +54,6 @@ class FillSaveTest : public ::testing::Test {
     dlg->activateWindow();
     QTest::qWait(50);  // the first activation, which may close the dialog again
     return dlg;
-  }
-
-  static void EnterAmount(fBFill_Save& dlg, const QString& amount) {
-    dlg.cmbMoney->setFocus();
-    dlg.cmbMoney->lineEdit()->selectAll();
-    QTest::keyClicks(dlg.cmbMoney, amount);
-    QTest::keyClick(dlg.cmbMoney, Qt::Key_Return);  // moves on: the count follows
   }
 
   QString Balance(const char* id = "cust") {

@@ -55,6 +55,35 @@ TEST_F(RecordsetTest, UnknownNameShowsTheStandardErrorBoxAndReadsEmpty) {
   EXPECT_EQ(messages[0].icon, MsgIcon::Critical);
 }
 
+// Cells keep the bytes the server sent and are decoded when read; each row counts its cells
+// from its own start, so empty cells, double-byte text and a cut-off lead byte all land in
+// their own field of their own row.
+TEST(RecordsetBytes, CellsAreDecodedWhereTheyLie) {
+  Recordset rs;
+  rs.AppendField(QStringLiteral("a"), 10);
+  rs.AppendField(QStringLiteral("b"), 10);
+  rs.Open();
+  const auto row = [&rs](const QByteArray& a, const QByteArray& b) {
+    rs.ByteBuffer().insert(rs.ByteBuffer().end(), a.begin(), a.end());
+    rs.EndCell();
+    rs.ByteBuffer().insert(rs.ByteBuffer().end(), b.begin(), b.end());
+    rs.EndCell();
+    rs.EndRow();
+  };
+  row("\xC8\xAB\xB1\xE6\xB5\xBF/abc", "");  // 홍길동/abc, then an empty cell
+  row("", "\xB0");                          // a lead byte without its second byte
+  row("x", "yz");
+  rs.ShrinkToFit();
+  ASSERT_EQ(rs.RecordCount(), 3);
+  QStringList cells;
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) cells << rs.Fields(0) << rs.Fields(1);
+  EXPECT_EQ(cells, (QStringList{QString::fromUtf16(u"홍길동/abc"), QString(), QString(),
+                                QString::fromUtf16(u"\uFFFD"), QStringLiteral("x"),
+                                QStringLiteral("yz")}));
+  // What it holds is what came, with one offset per cell and one start per row.
+  EXPECT_LE(rs.MemoryBytes(), 14u + 6 * sizeof(std::uint32_t) + 4 * sizeof(std::uint64_t) + 8);
+}
+
 #ifndef QT_NO_DEBUG
 TEST_F(RecordsetTest, UnknownNameStopsADebugBuild) {
   Recordset::assertUnknownField = true;

@@ -76,8 +76,8 @@ class TlsTest : public ::testing::Test {
     delete s_dir;
   }
   void TearDown() override {
-    DBSetTls(DbServer::Sms, false, QString());
-    DBSetTls(DbServer::InHouse, false, QString());
+    DBSetTls(DbServer::Sms, {});
+    DBSetTls(DbServer::InHouse, {});
   }
 
   static bool ConnectSms() {
@@ -102,14 +102,14 @@ const QString kCipher = QStringLiteral(
     "'SSL_CIPHER'");
 
 TEST_F(TlsTest, RequiredTlsVerifiesTheServerAgainstTheCaFile) {
-  DBSetTls(DbServer::Sms, true, Ca("officeca"));
+  DBSetTls(DbServer::Sms, {true, Ca("officeca")});
   ASSERT_TRUE(ConnectSms()) << m_prompt.MessageTexts().join(u'|').toStdString();
   EXPECT_FALSE(DBGetValue(kCipher).isEmpty());
   EXPECT_TRUE(m_prompt.Messages().empty());
 }
 
 TEST_F(TlsTest, ServerWithACertificateFromAnotherCaIsRefused) {
-  DBSetTls(DbServer::Sms, true, Ca("otherca"));
+  DBSetTls(DbServer::Sms, {true, Ca("otherca")});
   EXPECT_FALSE(ConnectSms());
   ASSERT_EQ(m_prompt.Messages().size(), 1u);
   EXPECT_TRUE(
@@ -125,7 +125,7 @@ TEST_F(TlsTest, TlsOffKeepsThePlainConnection) {
 
 TEST_F(TlsTest, StaffDatabaseSessionRequiresTlsOfItsOwn) {
   s_server->Exec(QStringLiteral("CREATE DATABASE IF NOT EXISTS cv_inhouse"));
-  DBSetTls(DbServer::InHouse, true, Ca("officeca"));
+  DBSetTls(DbServer::InHouse, {true, Ca("officeca")});
   ASSERT_TRUE(DBInit_MYSQL(QStringLiteral("127.0.0.1"), QLatin1String(testdb::kInHouseUser),
                            QLatin1String(testdb::kInHousePassword), QStringLiteral("cv_inhouse"),
                            false, s_server->Port()));
@@ -133,7 +133,7 @@ TEST_F(TlsTest, StaffDatabaseSessionRequiresTlsOfItsOwn) {
   ASSERT_EQ(DBOpenRecordset_MYSQL(rs, kCipher), 1);
   EXPECT_FALSE(rs->Fields(0).isEmpty());
   DBClose_MYSQL();
-  DBSetTls(DbServer::InHouse, true, Ca("otherca"));
+  DBSetTls(DbServer::InHouse, {true, Ca("otherca")});
   EXPECT_FALSE(DBInit_MYSQL(QStringLiteral("127.0.0.1"), QLatin1String(testdb::kInHouseUser),
                             QLatin1String(testdb::kInHousePassword), QStringLiteral("cv_inhouse"),
                             true, s_server->Port()));

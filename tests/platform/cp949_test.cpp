@@ -80,17 +80,6 @@ TEST(Cp949, BadBytesBecomeOneReplacementEachAndTheRestSurvives) {
   }
 }
 
-TEST(Cp949, DecodeAppendAddsToTheEndWithoutReallocatingReservedRoom) {
-  std::vector<char16_t> buf = {u'x'};
-  buf.reserve(64);
-  const char16_t* data = buf.data();
-  const QByteArray first("\xC8\xAB\xB1\xE6\xB5\xBF/abc");  // 홍길동/abc: 10 bytes, 7 units
-  EXPECT_EQ(cp949::DecodeAppend(first.constData(), first.size(), buf), 7u);
-  EXPECT_EQ(cp949::DecodeAppend("\xB0", 1, buf), 1u);
-  EXPECT_EQ(buf.data(), data);
-  EXPECT_EQ(QString::fromUtf16(buf.data(), qsizetype(buf.size())), U(u"x홍길동/abc\uFFFD"));
-}
-
 TEST(Cp949, EncodeStopsAtTheFirstCharacterThePageLacks) {
   const struct {
     const char16_t* text;

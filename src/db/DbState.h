@@ -31,5 +31,10 @@ struct DbState {
 
 // A new, unconnected session with the settings for that server.
 std::unique_ptr<cMySQL> NewSession(DbServer server);
+// The SMS session that serves the SELECTs.
+cMySQL* Reader();
+// A SELECT on that session, timed and logged; its row count, -1 when it failed (and then a box
+// unless quiet). No session fails quietly.
+int OpenOn(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quiet = false);
 
 DbState& Db();

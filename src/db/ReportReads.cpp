@@ -10,31 +10,14 @@
 namespace {
 
 const QString kBegin = QStringLiteral("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY");
-const QString kCommit = QStringLiteral("COMMIT");
-const QString kRollback = QStringLiteral("ROLLBACK");
 // A lost replica and a connection replaced midway: after that a snapshot gives up.
 constexpr int kMaxRestarts = 2;
 
-cMySQL* SmsReader() { return Db().sessions[Db().readIndex].get(); }
-
-// Timed and logged like DBOpenRecordset.
-int Logged(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quiet) {
-  const std::int64_t start = clock_::TickMs();
-  int rows = -1;
-  rs.reset();
-  if (session) {
-    rs = session->query(sql, quiet);
-    rows = session->affected_rows();
-  }
-  SQLLogFull(sql, QString::number(rows), clock_::TickMs() - start);
-  return rows;
-}
-
 // The report session failed because its server is gone and could not be reached again (a
-// reconnect that worked would have sent the statement again).
-bool ReplicaLost(const cMySQL* session, int rows) {
-  return rows < 0 && session && session == Db().reports.get() &&
-         session->LastFailureWasLostConnection();
+// reconnect that worked would have sent the read again).
+bool ReplicaLost(const cMySQL* session) {
+  return session && session == Db().reports.get() && session->LastFailureWasLostConnection() &&
+         !session->connected();
 }
 
 // One message and one short wait instead of an error box and a connect timeout per statement:
@@ -49,6 +32,11 @@ void FallBackToSms() {
 bool Encodable(const QString& sql, char32_t* bad = nullptr) {
   QByteArray bytes;
   return cp949::Encode(sql, bytes, bad);
+}
+
+void End(cMySQL* session, const QString& sql) {
+  RecordsetPtr none;
+  OpenOn(session, none, sql, true);
 }
 
 }  // namespace
@@ -81,137 +69,76 @@ bool DBInitReports(const QString& host, int port) {
 int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql) {
   cMySQL* reports = Db().reports.get();
   // Text the code page cannot hold is refused before it is sent; the session says so itself.
-  if (!reports || !Encodable(sql)) return Logged(reports ? reports : SmsReader(), rs, sql, false);
-  const int rows = Logged(reports, rs, sql, true);
+  if (!reports || !Encodable(sql)) return OpenOn(reports ? reports : Reader(), rs, sql);
+  const int rows = OpenOn(reports, rs, sql, true);
   if (rows >= 0) return rows;
-  if (ReplicaLost(reports, rows)) {
+  if (ReplicaLost(reports)) {
     FallBackToSms();
-    return Logged(SmsReader(), rs, sql, false);
+    return OpenOn(Reader(), rs, sql);
   }
   // Any other failure keeps the replica and shows the session's usual box.
-  MsgBox(ErrorBoxText(reports->err_no(), reports->err_description(), QStringLiteral("query"),
-                      QStringLiteral("cMySQL")) +
-             QStringLiteral("\n\n") + sql,
+  MsgBox(cMySQL::StatementErrorText(reports->err_no(), reports->err_description(), sql),
          MsgButtons::Ok, MsgIcon::Critical);
   return rows;
 }
 
-DBReportSnapshot::~DBReportSnapshot() {
-  if (m_open) End(kRollback);
-}
-
-bool DBReportSnapshot::Begin() {
-  m_reads.clear();
-  m_ok = true;
-  m_restarts = 0;
-  m_errorNumber = 0;
-  m_errorText.clear();
-  m_failedSql.clear();
-  return Start();
-}
-
-bool DBReportSnapshot::Start() {
-  m_open = false;
-  cMySQL* reports = Db().reports.get();
-  m_session = reports ? reports : SmsReader();
-  if (!m_session)
-    return Fail(0, QStringLiteral("데이터베이스에 연결되어 있지 않습니다."), QString());
-  // A second START TRANSACTION would commit the change the session has under way.
-  if (m_session->InTransaction())
-    return Fail(0, QStringLiteral("진행 중인 저장 작업이 끝난 뒤 다시 조회하세요."), kBegin);
-  RecordsetPtr none;
-  // On the replica a read goes first: a dead one then costs one connect attempt, where the
-  // transaction's start would try twice (to replace the idle connection, then to resend).
-  QString sent = m_session == reports ? QStringLiteral("SELECT 1") : kBegin;
-  int rows = Logged(m_session, none, sent, true);
-  if (rows >= 0 && sent != kBegin) rows = Logged(m_session, none, sent = kBegin, true);
-  if (rows < 0) {
-    if (ReplicaLost(m_session, rows)) {
-      m_session = nullptr;
-      FallBackToSms();
-      return Restart();
+bool DBReadSnapshot(const QStringList& statements, std::vector<RecordsetPtr>& out,
+                    DBSnapshotError& error) {
+  out.clear();
+  const auto fail = [&](long number, const QString& text, const QString& sql) {
+    out.clear();
+    error = DBSnapshotError{number, text, sql};
+    return false;
+  };
+  for (const QString& sql : statements) {
+    if (char32_t bad = 0; !Encodable(sql, &bad))
+      return fail(cMySQL::kUnrepresentableText,
+                  QStringLiteral("데이터베이스에 보낼 수 없는 문자가 들어 있습니다: 「%1」")
+                      .arg(QString::fromUcs4(&bad, 1)),
+                  sql);
+  }
+  for (int attempt = 0; attempt <= kMaxRestarts; ++attempt) {
+    out.clear();
+    cMySQL* session = Db().reports ? Db().reports.get() : Reader();
+    if (!session) return fail(0, QStringLiteral("데이터베이스에 연결되어 있지 않습니다."), {});
+    // A second START TRANSACTION would commit the change the session has under way.
+    if (session->InTransaction())
+      return fail(0, QStringLiteral("진행 중인 저장 작업이 끝난 뒤 다시 조회하세요."), kBegin);
+    RecordsetPtr none;
+    if (OpenOn(session, none, kBegin, true) < 0) {
+      if (ReplicaLost(session)) {
+        FallBackToSms();
+        continue;
+      }
+      return fail(session->err_no(), session->err_description(), kBegin);
     }
-    return Fail(m_session->err_no(), m_session->err_description(), sent);
+    const long connection = session->thread_id();
+    bool again = false;
+    for (const QString& sql : statements) {
+      RecordsetPtr rs;
+      const int rows = OpenOn(session, rs, sql, true);
+      if (rows >= 0 && session->thread_id() == connection) {
+        out.push_back(std::move(rs));
+        continue;
+      }
+      if (rows >= 0 || ReplicaLost(session)) {
+        // The read was sent again on a new connection, outside the snapshot, or the replica is
+        // gone (and with it this session): everything is read again.
+        if (rows < 0) FallBackToSms();
+        again = true;
+        break;
+      }
+      const DBSnapshotError why{session->err_no(), session->err_description(), sql};
+      // A lost connection took its transaction along; anything sent now would only reconnect.
+      if (!session->LastFailureWasLostConnection()) End(session, QStringLiteral("ROLLBACK"));
+      return fail(why.number, why.text, why.sql);
+    }
+    // The snapshot's transaction ended with its connection; nothing is left to end.
+    if (again) continue;
+    // A read-only snapshot has nothing to lose: when only its COMMIT fails, the rows stand.
+    End(session, QStringLiteral("COMMIT"));
+    return true;
   }
-  m_open = true;
-  m_connectionId = m_session->thread_id();
-  // After a restart the earlier statements are read again inside the new snapshot.
-  const int restarts = m_restarts;
-  for (Read& read : m_reads) {
-    if (!Run(read)) return false;
-    if (m_restarts != restarts) return true;  // that restart has read them all
-  }
-  return true;
-}
-
-bool DBReportSnapshot::Run(Read& read) {
-  RecordsetPtr& rs = *read.rs;
-  if (char32_t bad = 0; !Encodable(read.sql, &bad)) {
-    rs.reset();
-    return Fail(cMySQL::kUnrepresentableText,
-                QStringLiteral("데이터베이스에 보낼 수 없는 문자가 들어 있습니다: 「%1」")
-                    .arg(QString::fromUcs4(&bad, 1)),
-                read.sql);
-  }
-  read.rows = Logged(m_session, rs, read.sql, true);
-  if (read.rows >= 0 && m_session->thread_id() == m_connectionId) return true;
-  rs.reset();
-  if (read.rows >= 0) {
-    // The session replaced a lost connection and read this statement again on the new one,
-    // outside the snapshot: everything is read again.
-    return Restart();
-  }
-  if (ReplicaLost(m_session, read.rows)) {
-    m_open = false;  // the transaction ended with its connection
-    m_session = nullptr;
-    FallBackToSms();
-    return Restart();
-  }
-  return Fail(m_session->err_no(), m_session->err_description(), read.sql);
-}
-
-bool DBReportSnapshot::Restart() {
-  if (m_open) End(kRollback);
-  if (++m_restarts > kMaxRestarts)
-    return Fail(cMySQL::kServerLost,
-                QStringLiteral("연결이 거듭 끊겨 한 시점의 자료를 읽지 못했습니다."), QString());
-  return Start();
-}
-
-int DBReportSnapshot::Open(RecordsetPtr& rs, const QString& sql) {
-  rs.reset();
-  if (!m_ok) return -1;
-  if (!m_open) {
-    Fail(0, QStringLiteral("읽기 트랜잭션이 시작되지 않았습니다."), sql);
-    return -1;
-  }
-  m_reads.push_back(Read{&rs, sql, -1});
-  if (!Run(m_reads.back())) return -1;
-  return m_reads.back().rows;
-}
-
-bool DBReportSnapshot::Commit() {
-  // A read-only snapshot has nothing to lose: when only its COMMIT fails, the rows stand.
-  if (m_open) End(m_ok ? kCommit : kRollback);
-  return m_ok;
-}
-
-bool DBReportSnapshot::Fail(long number, const QString& text, const QString& sql) {
-  if (m_ok) {
-    m_errorNumber = number;
-    m_errorText = text;
-    m_failedSql = sql;
-  }
-  m_ok = false;
-  for (Read& read : m_reads) read.rs->reset();
-  // A lost connection took its transaction along; anything sent now would only reconnect.
-  if (m_open && m_session && !m_session->LastFailureWasLostConnection()) End(kRollback);
-  m_open = false;
-  return false;
-}
-
-void DBReportSnapshot::End(const QString& sql) {
-  m_open = false;
-  RecordsetPtr none;
-  Logged(m_session, none, sql, true);
+  return fail(cMySQL::kServerLost,
+              QStringLiteral("연결이 거듭 끊겨 한 시점의 자료를 읽지 못했습니다."), QString());
 }

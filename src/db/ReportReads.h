@@ -6,6 +6,7 @@
 #include "db/Recordset.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -24,50 +25,18 @@ int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql);
 // The report session's connect timeout: a replica that is gone costs one short wait, not 15 s.
 inline constexpr unsigned int kReportConnectTimeoutSeconds = 5;
 
+// Why a snapshot read gave nothing: for the caller's one message.
+struct DBSnapshotError {
+  long number = 0;
+  QString text;
+  QString sql;  // the statement that failed, when one did
+};
+
 // Several report SELECTs that must agree with one another, read on one session inside one
 // read-only transaction with a consistent snapshot: a change committed while they run shows in
-// all of them or in none. Statements run quietly; a failure shows nothing and leaves Ok() false,
-// with the first error kept for the caller's one message.
-//
-// Keep every rs alive and unread until Commit: when the replica is lost midway, the snapshot
-// starts again on the SMS database and reads each earlier statement into its rs again.
-class DBReportSnapshot {
- public:
-  DBReportSnapshot() = default;
-  ~DBReportSnapshot();  // ends a snapshot still open
-  DBReportSnapshot(const DBReportSnapshot&) = delete;
-  DBReportSnapshot& operator=(const DBReportSnapshot&) = delete;
-
-  bool Begin();
-  // Row count, -1 when this statement or an earlier step failed (nothing more is sent then).
-  int Open(RecordsetPtr& rs, const QString& sql);
-  // Ends the snapshot; true when it began and every statement read all its rows.
-  bool Commit();
-
-  bool Ok() const { return m_ok; }
-  long ErrorNumber() const { return m_errorNumber; }
-  QString ErrorText() const { return m_errorText; }
-  QString FailedSql() const { return m_failedSql; }
-
- private:
-  struct Read {
-    RecordsetPtr* rs;
-    QString sql;
-    int rows;
-  };
-  bool Start();
-  bool Run(Read& read);
-  bool Restart();
-  bool Fail(long number, const QString& text, const QString& sql);
-  void End(const QString& sql);
-
-  cMySQL* m_session = nullptr;
-  long m_connectionId = 0;
-  bool m_open = false;
-  bool m_ok = false;
-  int m_restarts = 0;
-  std::vector<Read> m_reads;
-  long m_errorNumber = 0;
-  QString m_errorText;
-  QString m_failedSql;
-};
+// all of them or in none. On the report session when there is one (falling back once to the SMS
+// database when the replica is lost), else on the SMS reading session. Statements run quietly.
+// True when every statement read all its rows (out holds one recordset per statement, in
+// order); otherwise out is empty and error says why.
+bool DBReadSnapshot(const QStringList& statements, std::vector<RecordsetPtr>& out,
+                    DBSnapshotError& error);

@@ -392,16 +392,16 @@ cMySQL::OldConnectionEnd cMySQL::EndOnOtherNode(const ConnectionIdentity& old) {
   return there.EndOldConnection(old);
 }
 
-void cMySQL::EnsureAliveForChange() {
-  if (m_inTransaction || !m_connected) return;
-  if (clock_::TickMs() - m_lastActivityMs < IdleCheckMs) return;
+bool cMySQL::EnsureAliveForChange() {
+  if (m_inTransaction || !m_connected) return false;
+  if (clock_::TickMs() - m_lastActivityMs < IdleCheckMs) return false;
   // The server may have closed the connection while it was idle (wait_timeout, a KILL, a
   // restart); the change would then fail although the server never saw it.
-  if (mysql_ping(m_mysql) != 0) {
-    // Quietly: when the server is really gone, the change itself fails next and says so once.
-    Reconnect(true);
-  }
+  const bool dropped = mysql_ping(m_mysql) != 0;
+  // Quietly: when the server is really gone, the change itself fails next and says so once.
+  if (dropped) Reconnect(true);
   m_lastActivityMs = clock_::TickMs();
+  return dropped;
 }
 
 bool cMySQL::BeginTrans() {
@@ -439,8 +439,9 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
   QByteArray bytes;
   if (!Encode(sql, bytes, quiet)) return nullptr;
 
-  if (retries && !IsRead(sql)) EnsureAliveForChange();
-  bool reconnected = false;
+  // When the idle check has just had to reconnect, that was this statement's one try: a server
+  // that is gone costs one connect wait, not two.
+  bool reconnected = retries && !IsRead(sql) && EnsureAliveForChange();
   int deadlockRetries = 0;
   for (;;) {
     m_busy = !retries;
@@ -498,7 +499,7 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
       // already be done, so it is not sent a second time (a charge must never count twice).
       // Opening a transaction has no effect worth keeping either.
       const bool resend = number == kServerGone || number == kNodeRefuses || IsRead(sql) ||
-                          sql == QLatin1String("START TRANSACTION");
+                          sql.startsWith(QLatin1String("START TRANSACTION"));
       if (!Reconnect(false)) return Failed();
       reconnected = true;
       if (resend) continue;
@@ -519,9 +520,7 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
       m_inTransaction = false;
       ShowDeferredError();
     } else if (!quiet) {
-      const QString box =
-          ErrorBoxText(number, description, QStringLiteral("query"), QStringLiteral("cMySQL")) +
-          QStringLiteral("\n\n") + sql;
+      const QString box = StatementErrorText(number, description, sql);
       if (!m_inTransaction)
         MsgBox(box, MsgButtons::Ok, MsgIcon::Critical);
       else if (!m_deferredError)
@@ -530,6 +529,11 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     m_lastLost = lost;
     return Failed();
   }
+}
+
+QString cMySQL::StatementErrorText(long number, const QString& description, const QString& sql) {
+  return ErrorBoxText(number, description, QStringLiteral("query"), QStringLiteral("cMySQL")) +
+         QStringLiteral("\n\n") + sql;
 }
 
 void cMySQL::ShowDeferredError() {

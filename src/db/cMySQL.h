@@ -94,6 +94,8 @@ class cMySQL {
   long thread_id() const;
   int thread_safe() const;
   bool connected() const { return m_connected; }
+  // The standard box of a failed statement, with the statement under it.
+  static QString StatementErrorText(long number, const QString& description, const QString& sql);
 
   // Transactions on this connection. A connection lost inside one ends it (the server rolls it
   // back); nothing of it is ever sent again on the new connection.
@@ -179,7 +181,8 @@ class cMySQL {
   std::optional<QStringList> QuietRow(const QString& sql);
   QString QuietValue(const QString& sql);
   void ShowDeferredError();
-  void EnsureAliveForChange();
+  // True when it had to replace the connection (or tried to).
+  bool EnsureAliveForChange();
   RecordsetPtr Failed();
   bool IsRead(const QString& sql) const;
   RecordsetPtr BuildRecordset(st_mysql_res* result);

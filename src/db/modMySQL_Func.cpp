@@ -26,19 +26,20 @@ std::unique_ptr<cMySQL> NewSession(DbServer server) {
 
 void DBSetTls(DbServer server, const DbTls& tls) { Db().tls[static_cast<int>(server)] = tls; }
 
+cMySQL* Reader() { return Db().sessions[Db().readIndex].get(); }
+
 namespace {
 
-cMySQL* Reader() { return Db().sessions[Db().readIndex].get(); }
 cMySQL* Writer() { return Db().sessions[0].get(); }
 
 // Statements issued before DBInit (or after it failed) find no session: they fail quietly, as a
 // statement on a dead connection would, instead of crashing.
-RecordsetPtr Select(cMySQL* session, const QString& sql, int& rows) {
+RecordsetPtr Select(cMySQL* session, const QString& sql, int& rows, bool quiet = false) {
   if (!session) {
     rows = -1;
     return nullptr;
   }
-  RecordsetPtr rs = session->query(sql, false);
+  RecordsetPtr rs = session->query(sql, quiet);
   rows = session->affected_rows();
   return rs;
 }
@@ -94,16 +95,14 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
   return result;
 }
 
-namespace {
-int OpenOn(cMySQL* session, RecordsetPtr& rs, const QString& sql) {
+int OpenOn(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quiet) {
   const std::int64_t start = clock_::TickMs();
   int rows = 0;
-  rs = Select(session, sql, rows);
+  rs = Select(session, sql, rows, quiet);
   SQLLogFull(sql, QString::number(rows), clock_::TickMs() - start);
   if (session) session->free_result();
   return rows;
 }
-}  // namespace
 
 int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) { return OpenOn(Reader(), rs, sql); }
 

@@ -155,26 +155,24 @@ void fRBalanceCheck::Query() {
   // One grouped statement per table, all in one snapshot: a charge committed meanwhile is in
   // both the charges and the balance or in neither. Charges come first and customers last, so
   // that without the snapshot such a charge would show as a difference.
-  RecordsetPtr charges, sending[3], customers;
-  DBReportSnapshot snapshot;
-  if (snapshot.Begin()) {
-    snapshot.Open(charges, BalanceChargesSql(only));
-    for (int table = 0; table < 3; ++table)
-      snapshot.Open(sending[table], BalanceSendingSql(table, only));
-    snapshot.Open(customers, BalanceCustomersSql(only));
-  }
-  if (!snapshot.Commit()) {
+  std::vector<RecordsetPtr> read;
+  DBSnapshotError error;
+  if (!DBReadSnapshot(
+          {BalanceChargesSql(only), BalanceSendingSql(0, only), BalanceSendingSql(1, only),
+           BalanceSendingSql(2, only), BalanceCustomersSql(only)},
+          read, error)) {
     // A history with a table missing would make correct balances look wrong, and staff correct
     // balances from this list: no rows at all.
     QString text = QStringLiteral("잔액대사 자료를 읽지 못해 결과를 표시하지 않습니다.\n\nError ") +
-                   QString::number(snapshot.ErrorNumber()) + QStringLiteral(" (") +
-                   snapshot.ErrorText() + QLatin1Char(')');
-    if (!snapshot.FailedSql().isEmpty()) text += QStringLiteral("\n\n") + snapshot.FailedSql();
+                   QString::number(error.number) + QStringLiteral(" (") + error.text +
+                   QLatin1Char(')');
+    if (!error.sql.isEmpty()) text += QStringLiteral("\n\n") + error.sql;
     MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
     return;
   }
+  RecordsetPtr sending[3] = {std::move(read[1]), std::move(read[2]), std::move(read[3])};
 
-  const std::vector<Row> rows = Differences(History(*charges, sending), *customers);
+  const std::vector<Row> rows = Differences(History(*read[0], sending), *read[4]);
   spList->SetMaxRows(static_cast<int>(rows.size()));
   int i = 0;
   for (const Row& r : rows) {

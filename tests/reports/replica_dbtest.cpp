@@ -240,3 +240,24 @@ TEST_F(ReplicaFallbackTest, AStatementErrorOnTheReplicaIsShownAndKeepsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A line that breaks just as the snapshot starts costs a reconnect, not the replica: the start
+// is sent again on the new connection and the reports stay on the replica.
+TEST_F(ReplicaFallbackTest, ABreakAtTheSnapshotsStartKeepsTheReplica) {
+  DBSetCompression(false);  // the proxy looks for the statement's text
+  ASSERT_TRUE(DBInitReports(QStringLiteral("127.0.0.1"), m_proxy->Port()));
+  DBSetCompression(true);
+  fRBalanceCheck w;
+  w.show();
+  m_proxy->CutBefore("START TRANSACTION WITH CONSISTENT SNAPSHOT");
+  w.Query();
+  EXPECT_EQ(m_proxy->Cuts(), 1);
+  EXPECT_TRUE(m_prompt.Messages().empty()) << m_prompt.MessageTexts().join(u'|').toStdString();
+  EXPECT_NE(Db().reports, nullptr);
+  EXPECT_EQ(w.spList->MaxRows(), 0);  // in balance on the replica
+  EXPECT_EQ(Name(), QStringLiteral("복제상사"));
+}
+
+}  // namespace

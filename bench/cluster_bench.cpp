@@ -33,14 +33,17 @@ const QString kClusterDir = QStringLiteral(SENDORA_SCHEMA_DIR "/../build/bench-c
 // Boxes and notices are not shown: the benchmark only counts what was said.
 class QuietPrompts final : public PromptHandler {
  public:
-  MsgResult MessageBox(const QString&, const QString&, MsgButtons, MsgIcon, MsgResult) override {
+  MsgResult MessageBox(const QString& text, const QString&, MsgButtons, MsgIcon,
+                       MsgResult) override {
     ++messages;
+    last = text;
     return MsgResult::Ok;
   }
   QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
   void ShowHoverlet(const QString&, int) override {}
   int ShowModal(QDialog&) override { return 0; }
   int messages = 0;
+  QString last;
 };
 
 QString Cluster(const QStringList& args) {
@@ -152,7 +155,11 @@ int main(int argc, char** argv) {
   // committed on another node. The killed node is started again before the next round.
   std::vector<double> failovers;
   for (int round = 0; round < 5; ++round) {
-    if (!Charge(prompts)) return 1;
+    if (!Charge(prompts)) {
+      std::fprintf(stderr, "round %d: the charge before the kill failed: %s\n", round,
+                   qPrintable(prompts.last));
+      return 1;
+    }
     const QString now = DBCurrentHost();
     const int node = static_cast<int>(ports.indexOf(now.section(u':', 1))) + 1;
     const int pid = Cluster({QStringLiteral("pid"), kClusterDir, QString::number(node)}).toInt();
@@ -160,17 +167,55 @@ int main(int argc, char** argv) {
     t.start();
     ::kill(pid, SIGKILL);
     while (!Charge(prompts)) {
-      if (t.elapsed() > 60000) return 1;
+      if (t.elapsed() > 60000) {
+        std::fprintf(stderr, "round %d: no charge within 60 s of the kill: %s\n", round,
+                     qPrintable(prompts.last));
+        return 1;
+      }
     }
     failovers.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
     while (::kill(pid, 0) == 0) QThread::msleep(20);
     Cluster({QStringLiteral("start-node"), kClusterDir, QString::number(node)});
   }
-  std::sort(failovers.begin(), failovers.end());
+  // The floor: a bare client already connected to a surviving node commits a charge's
+  // transaction right after another node was killed. The cluster holds every commit until it
+  // has given the dead node up, whatever the client does.
+  std::vector<double> floors;
+  for (int round = 0; round < 3; ++round) {
+    const int victim = round % 3 + 1, survivor = (round + 1) % 3 + 1;
+    MYSQL* m = mysql_init(nullptr);
+    if (!mysql_real_connect(m, "127.0.0.1", "sms_cvemp", "kelpo362.5180", "sms_sk",
+                            ports[survivor - 1].toUInt(), nullptr, 0)) {
+      std::fprintf(stderr, "%s\n", mysql_error(m));
+      return 1;
+    }
+    const int pid = Cluster({QStringLiteral("pid"), kClusterDir, QString::number(victim)}).toInt();
+    QElapsedTimer t;
+    t.start();
+    ::kill(pid, SIGKILL);
+    bench::Exec(m, "START TRANSACTION");
+    bench::Exec(m,
+                "INSERT INTO smsfill (reguser, userid, regtime, regtype, casecnt, casemoney, bigo)"
+                " VALUES ('staff1', 'cust', NOW()+0, 0, 682, 16500, '')");
+    bench::Exec(m, "UPDATE smsuser SET restcnt = restcnt + 682 WHERE userid = 'cust'");
+    bench::Exec(m, "COMMIT");
+    floors.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    mysql_close(m);
+    while (::kill(pid, 0) == 0) QThread::msleep(20);
+    Cluster({QStringLiteral("start-node"), kClusterDir, QString::number(victim)});
+  }
+  const auto median = [](std::vector<double>& v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  };
+  const double floor = median(floors);
+  const double program = median(failovers);
   std::printf("failover, kill of the session's node to the next committed charge (%zu kills):\n",
               failovers.size());
   std::printf("  median %.0f ms, fastest %.0f ms, slowest %.0f ms (goal: median under 2000 ms)\n",
-              failovers[failovers.size() / 2], failovers.front(), failovers.back());
+              program, failovers.front(), failovers.back());
+  std::printf("  floor: a bare client on a surviving node, median of %zu kills %.0f ms (%.2fx)\n",
+              floors.size(), floor, program / floor);
   std::printf("  messages shown to the staff member meanwhile: %d\n", prompts.messages);
 
   Cluster({QStringLiteral("stop"), kClusterDir});

@@ -5,7 +5,7 @@
 #   scripts/bench.sh [NAME...]   run build/bin/bench_* (or only those whose name contains NAME)
 #
 # The programs find the server through SENDORA_BENCH_DB_HOST (127.0.0.1), SENDORA_BENCH_DB_PORT
-# (first free port from 33506 up) and SENDORA_BENCH_DB_SOCKET. Exits non-zero when one fails.
+# (first free port from 23506 up) and SENDORA_BENCH_DB_SOCKET. Exits non-zero when one fails.
 set -euo pipefail
 
 REPO_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -37,7 +37,7 @@ fi
 
 # shellcheck source=scripts/fresh-db.sh
 source "$REPO_DIR/scripts/fresh-db.sh"
-start_fresh_server "$DB_DIR" 33506
+start_fresh_server "$DB_DIR" 23506
 
 export SENDORA_BENCH_DB_HOST=127.0.0.1
 export SENDORA_BENCH_DB_PORT="$port"

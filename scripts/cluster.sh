@@ -64,7 +64,7 @@ start_node() {
 running() { bash "$DBSERVER" status "$1/node$2" >/dev/null 2>&1; }
 
 cmd_start() {
-  local dir=$1 from=${2:-34406}
+  local dir=$1 from=${2:-24406}
   mkdir -p "$dir"
   dir="$(cd "$dir" && pwd)"
   chmod 755 "$dir"

@@ -7,7 +7,7 @@
 #   dbserver.sh stop DIR         shut it down
 #   dbserver.sh status DIR       exit 0 and describe it when it runs, exit 3 otherwise
 #   dbserver.sh socket DIR       path of its unix socket
-#   dbserver.sh free-port [FROM] first port >= FROM (default 33306) that nothing listens on
+#   dbserver.sh free-port [FROM] first port >= FROM (default 23306) that nothing listens on
 #
 # SENDORA_DB_EXTRA_ARGS adds server options (the replication test starts a primary with a binary
 # log and a replica this way); later options win over the defaults above them.
@@ -37,8 +37,11 @@ port_in_use() {
   fi
 }
 
+# Ports are chosen below the kernel's range for outgoing connections (32768 and up here): a
+# client connection that happened to be given a server's port would keep that server from
+# starting again on it.
 free_port() {
-  local port=${1:-33306}
+  local port=${1:-23306}
   local last=$((port + 500))
   while [ "$port" -le "$last" ]; do
     if [ "$port" -ne 3306 ] && ! port_in_use "$port"; then
@@ -74,6 +77,13 @@ server_pid() {
 
 answers() {
   mariadb-admin --no-defaults --socket="$SOCK" --user=root --connect-timeout=2 ping >/dev/null 2>&1
+}
+
+# ON or OFF for a cluster node, empty for a server without one.
+ready_state() {
+  mariadb --no-defaults --socket="$SOCK" --user=root -N -B -e \
+    "SELECT IF(@@wsrep_on, (SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS
+       WHERE VARIABLE_NAME = 'WSREP_READY'), '')" 2>/dev/null || true
 }
 
 log_tail() {
@@ -149,6 +159,17 @@ cmd_start() {
   done
   echo "$port" >"$DIR/port"
 
+  # A cluster node answers before it has joined; it takes statements only once it is ready.
+  waited=0
+  while [ "$(ready_state)" = OFF ]; do
+    if [ "$waited" -ge $((START_TIMEOUT * 5)) ]; then
+      log_tail
+      die "cluster node did not become ready within ${START_TIMEOUT}s"
+    fi
+    sleep 0.2
+    waited=$((waited + 1))
+  done
+
   if ! mariadb --no-defaults --socket="$SOCK" --user=root --default-character-set=utf8mb4 \
     <"$REPO_DIR/schema/accounts.sql"; then
     die "loading schema/accounts.sql failed"
@@ -199,7 +220,7 @@ case "${1:-}" in
   stop) shift; cmd_stop "$@" ;;
   status) shift; cmd_status "$@" ;;
   socket) shift; set_paths "${1:-}"; echo "$SOCK" ;;
-  free-port) shift; free_port "${1:-33306}" ;;
+  free-port) shift; free_port "${1:-23306}" ;;
   *)
     echo "usage: $0 start DIR PORT | stop DIR | status DIR | socket DIR | free-port [FROM]" >&2
     exit 2

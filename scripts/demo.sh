@@ -22,7 +22,7 @@ set -euo pipefail
 REPO_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="$REPO_DIR/build"
 DB_DIR="$BUILD_DIR/demo-db"
-DB_FIRST_PORT=33406
+DB_FIRST_PORT=23406
 
 use_xvfb=0
 use_cluster=0
@@ -76,7 +76,7 @@ if [ "$use_cluster" -eq 1 ]; then
   # Three nodes on loopback; a second run reuses them (and restarts any that stopped).
   CLUSTER_DIR="$BUILD_DIR/demo-cluster"
   echo "demo: starting the three-node cluster in $CLUSTER_DIR (about half a minute the first time)"
-  read -r -a ports <<<"$(bash "$REPO_DIR/scripts/cluster.sh" start "$CLUSTER_DIR" 34606)"
+  read -r -a ports <<<"$(bash "$REPO_DIR/scripts/cluster.sh" start "$CLUSTER_DIR" 24606)"
   port=${ports[0]}
   hosts="127.0.0.1:${ports[0]},127.0.0.1:${ports[1]},127.0.0.1:${ports[2]}"
   socket=$(bash "$REPO_DIR/scripts/cluster.sh" socket "$CLUSTER_DIR" 1)

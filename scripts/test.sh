@@ -5,7 +5,7 @@
 #
 # The tests find the server through
 #   SENDORA_TEST_DB_HOST    127.0.0.1 (the program's accounts connect over TCP)
-#   SENDORA_TEST_DB_PORT    the port, the first free one from 33306 up
+#   SENDORA_TEST_DB_PORT    the port, the first free one from 23306 up
 #   SENDORA_TEST_DB_SOCKET  the unix socket, for root connections that prepare data
 # Extra arguments go to ctest (for example -R Login or --repeat until-fail:3).
 set -euo pipefail
@@ -23,7 +23,7 @@ cmake --build "$BUILD_DIR"
 # A clean server every run.
 # shellcheck source=scripts/fresh-db.sh
 source "$REPO_DIR/scripts/fresh-db.sh"
-start_fresh_server "$DB_DIR" 33306
+start_fresh_server "$DB_DIR" 23306
 # The cluster tests start a three-node cluster here once and reuse it; it goes with the run.
 export SENDORA_TEST_CLUSTER_DIR="$BUILD_DIR/test-cluster"
 bash "$REPO_DIR/scripts/cluster.sh" stop "$SENDORA_TEST_CLUSTER_DIR" >/dev/null 2>&1 || true

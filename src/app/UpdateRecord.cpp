@@ -8,6 +8,8 @@ namespace {
 // The helper programs have no application title of their own; they share the program's.
 const QString kApp = QStringLiteral("Sendora");
 const QString kSection = QStringLiteral("Update");
+// Kept like a program's revision, under a name no program file can have.
+const QString kServerList = QStringLiteral("server list");
 
 qint64 Read(const QString& key) {
   return settings::GetSetting(kApp, kSection, key, QStringLiteral("0")).toLongLong();
@@ -22,6 +24,10 @@ void NoteTrustedRevision(const QString& name, qint64 revision) {
     settings::SaveSetting(kApp, kSection, QStringLiteral("Trusted ") + name,
                           QString::number(revision));
 }
+
+qint64 TrustedListVersion() { return TrustedRevision(kServerList); }
+
+void NoteTrustedListVersion(qint64 ver) { NoteTrustedRevision(kServerList, ver); }
 
 qint64 FailedRevision(const QString& name) { return Read(QStringLiteral("Failed ") + name); }
 

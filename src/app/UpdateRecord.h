@@ -1,7 +1,8 @@
 #pragma once
 // What the update chain remembers between runs, in the per-user settings store, where no
 // downloaded file can overwrite it: the highest revision of each program ever trusted (an older
-// one is a rollback, refused even after old program files were installed again), the revision
+// one is a rollback, refused even after old program files were installed again), the highest
+// "ver" of a server list taken as authentic (an older signed list is a replay), the revision
 // that was swapped in and failed (not tried again), and a notice for the next start.
 
 #include <QString>
@@ -11,6 +12,9 @@ namespace update {
 qint64 TrustedRevision(const QString& name);
 // Keeps the higher of the stored and the given revision.
 void NoteTrustedRevision(const QString& name, qint64 revision);
+qint64 TrustedListVersion();
+// Keeps the higher of the stored and the given version.
+void NoteTrustedListVersion(qint64 ver);
 qint64 FailedRevision(const QString& name);
 void NoteFailedRevision(const QString& name, qint64 revision);
 

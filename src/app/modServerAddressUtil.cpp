@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/StartupNetwork.h"
 #include "app/UpdateManifest.h"
+#include "app/UpdateRecord.h"
 #include "app/json.h"
 #include "platform/AppPaths.h"
 #include "platform/EventLog.h"
@@ -15,6 +16,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -64,12 +66,38 @@ bool SignatureHolds(const JsonValue* sig, const QString& written) {
          update::VerifySignature(update::ServerListMessage(written), QByteArray::fromHex(hex), key);
 }
 
-// A signed list can be replayed: one whose "ver" is a smaller number than the file's is old.
-bool OlderVersion(const JsonValue& next, const JsonValue& current) {
-  bool newOk = false, oldOk = false;
-  const double newVer = VerOf(next).toDouble(&newOk);
-  const double oldVer = VerOf(current).toDouble(&oldOk);
-  return newOk && oldOk && newVer < oldVer;
+// A signed list can be replayed: one whose "ver" is below the highest taken as authentic before
+// (kept in the settings store, where no answer can lower or raise it) is old. Why it does not
+// count; empty when it does.
+QString Replayed(const JsonValue& list) {
+  const qint64 trusted = update::TrustedListVersion();
+  if (trusted == 0) return QString();
+  bool ok = false;
+  const qint64 ver = VerOf(list).toLongLong(&ok);
+  if (!ok)
+    return QStringLiteral("it carries no whole-number ver, and ver %1 was taken before")
+        .arg(trusted);
+  if (ver < trusted)
+    return QStringLiteral("its ver %1 is older than %2, taken before").arg(ver).arg(trusted);
+  return QString();
+}
+
+// The list with the "ver" of source in place of its own (without one when source has none):
+// only an authentic answer may change the version the checker is asked about.
+JsonValue WithVerOf(const JsonValue& list, const JsonValue& source) {
+  const QString key = QStringLiteral("ver");
+  const JsonObject* from = source.Object();
+  const JsonValue* ver = from ? from->Find(key) : nullptr;
+  const JsonObject* o = list.Object();
+  auto out = std::make_shared<JsonObject>();
+  if (ver && !o->Find(key)) out->Add(key, *ver);
+  for (int i = 0; i < o->Count(); ++i) {
+    if (o->KeyAt(i) != key)
+      out->Add(o->KeyAt(i), o->ValueAt(i));
+    else if (ver)
+      out->Add(key, *ver);
+  }
+  return JsonValue::MakeObject(out);
 }
 
 }  // namespace
@@ -115,22 +143,24 @@ bool UpdateServerAddressFile(const QString& user) {
   const JsonValue* data = o->Find(QStringLiteral("data"));
   if (!data || data->kind() != JsonValue::Kind::Object) return true;
 
-  const QString written = JsonToString(*data);
-  const bool listSigned = SignatureHolds(o->Find(QStringLiteral("sig")), written);
+  const bool listSigned = SignatureHolds(o->Find(QStringLiteral("sig")), JsonToString(*data));
+  const QString replayed = listSigned && !r.verifiedTls ? Replayed(*data) : QString();
+  const bool authentic = r.verifiedTls || (listSigned && replayed.isEmpty());
   const QString change = HostChange(current, *data);
-  if (!change.isEmpty() && !r.verifiedTls && !listSigned) {
-    eventlog::Write(QStringLiteral("server list not taken: it would change %1, and it came "
-                                   "neither over https with a checked certificate nor signed "
-                                   "with the update key")
-                        .arg(change));
+  if (!change.isEmpty() && !authentic) {
+    eventlog::Write(
+        replayed.isEmpty()
+            ? QStringLiteral("server list not taken: it would change %1, and it came neither over "
+                             "https with a checked certificate nor signed with the update key")
+                  .arg(change)
+            : QStringLiteral("server list not taken: ") + replayed);
     return true;
   }
-  if (!change.isEmpty() && !r.verifiedTls && OlderVersion(*data, current)) {
-    eventlog::Write(QStringLiteral("server list not taken: its ver %1 is older than the file's %2")
-                        .arg(VerOf(*data), ver));
-    return true;
-  }
-  WriteUTF8(path, written);
+  const JsonValue taken = authentic ? *data : WithVerOf(*data, current);
+  if (!WriteUTF8(path, JsonToString(taken))) return true;
+  bool numbered = false;
+  const qint64 takenVer = VerOf(taken).toLongLong(&numbered);
+  if (authentic && numbered) update::NoteTrustedListVersion(takenVer);
   return true;
 }
 

@@ -19,9 +19,11 @@ QString ServerListCheckerAddress(const QString& checkerUrl, const QString& ver,
 // Asks the checker (CheckerUrl of the deployment; empty: no request) and rewrites the file when
 // it answers with success. An answer that would change the update server or the staff database
 // host (compared with the file, or with the configured hosts where the file names none) is taken
-// only when it came over https with a checked certificate or carries the update key's signature
-// ("sig" beside "data"); a refused answer is logged and leaves the file as it was. Called before
-// the list's hosts are applied. True when it answered with status 200.
+// only when it is authentic: it came over https with a checked certificate, or it carries the
+// update key's signature ("sig" beside "data") and its "ver" is not below the highest taken as
+// authentic before (a replay). Only an authentic answer changes "ver": any other is written with
+// the file's. A refused answer is logged and leaves the file as it was. Called before the list's
+// hosts are applied. True when it answered with status 200.
 bool UpdateServerAddressFile(const QString& user);
 // Replaces the in-memory list with the file's content when the file exists.
 void LoadServerAddressFile();

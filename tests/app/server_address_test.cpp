@@ -4,6 +4,7 @@
 #include "app/UpdateManifest.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
+#include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
 #include "support/ScriptedPrompt.h"
 
@@ -24,6 +25,8 @@ class ServerAddressTest : public ::testing::Test {
  protected:
   void SetUp() override {
     paths::SetAppFolder(m_dir.path());
+    // Signed lists taken here are remembered here.
+    settings::SetRoot(m_settings.path());
     App().serverList = JsonValue();
     App().serverListCheckerUrl = m_server.Url(kChecker);
   }
@@ -43,6 +46,7 @@ class ServerAddressTest : public ::testing::Test {
   }
 
   QTemporaryDir m_dir;
+  QTemporaryDir m_settings;
   HttpTestServer m_server;
   ScriptedPrompt m_prompt;
 };

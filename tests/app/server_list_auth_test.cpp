@@ -4,10 +4,12 @@
 // why in the log. Certificates are made here with openssl.
 #include "app/AppState.h"
 #include "app/UpdateManifest.h"
+#include "app/UpdateRecord.h"
 #include "app/json.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
 #include "platform/EventLog.h"
+#include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
 #include "support/ScriptedPrompt.h"
 
@@ -33,6 +35,7 @@ class ServerListAuthTest : public ::testing::Test {
  protected:
   void SetUp() override {
     paths::SetAppFolder(m_dir.path());
+    settings::SetRoot(m_settings.path());
     AppState& app = App();
     app.serverList = JsonValue();
     app.inHouseDbHost = QStringLiteral("10.0.0.9");
@@ -90,6 +93,7 @@ class ServerListAuthTest : public ::testing::Test {
   QString Cert(const QString& name) const { return m_certs.path() + u'/' + name; }
 
   QTemporaryDir m_dir;
+  QTemporaryDir m_settings;
   QTemporaryDir m_certs;
   HttpTestServer m_server;
   ScriptedPrompt m_prompt;
@@ -114,13 +118,17 @@ TEST_F(ServerListAuthTest, AnswersThatMoveAHostMustBeSigned) {
   struct Case {
     const char* name;
     QByteArray answer;
-    const char* logged;  // nullptr: taken
+    const char* logged;    // nullptr: taken
+    QByteArray written{};  // taken: the list the file holds then (empty: the answer's)
   };
   const Case cases[] = {
       {"unsigned_moves_the_staff_db", Answer(moved), "it would change 사내메신저DB서버"},
       {"unsigned_names_an_update_server", Answer(withUpdate), "it would change 자동업데이트_런처"},
       {"unsigned_drops_the_staff_db_entry", Answer(dropped), "it would change 사내메신저DB서버"},
-      {"unsigned_keeps_the_hosts", Answer(same), nullptr},
+      // Taken, but an unauthenticated answer does not change the list's version.
+      {"unsigned_keeps_the_hosts", Answer(same), nullptr,
+       "{\"ver\": 5, \"servers\": [{\"name\": \"사내메신저DB서버\", \"host\": \"10.0.0.1\"}, "
+       "{\"name\": \"메일\", \"host\": \"192.0.2.68\"}]}"},
       {"signed", Answer(moved, Signature(moved, m_secret)), nullptr},
       {"signed_with_another_key", Answer(moved, Signature(moved, otherSecret)), "neither over"},
       {"signature_of_another_list", Answer(moved, Signature(same, m_secret)), "neither over"},
@@ -131,6 +139,9 @@ TEST_F(ServerListAuthTest, AnswersThatMoveAHostMustBeSigned) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteList(kCurrent);
+    // The current list was taken as authentic.
+    settings::DeleteSetting(QStringLiteral("Sendora"), QStringLiteral("Update"), QString());
+    update::NoteTrustedListVersion(5);
     QFile::remove(eventlog::FilePath());
     m_server.Set(kChecker, c.answer);
     EXPECT_TRUE(UpdateServerAddressFile(QString()));
@@ -139,10 +150,68 @@ TEST_F(ServerListAuthTest, AnswersThatMoveAHostMustBeSigned) {
       EXPECT_TRUE(Log().contains(c.logged)) << Log().constData();
     } else {
       const JsonValue answer = ParseJson(QString::fromUtf8(c.answer));
-      EXPECT_EQ(ReadAll(ServerAddressFilePath()),
-                kBom + JsonToString(*answer.Object()->Find(QStringLiteral("data"))).toUtf8());
+      const JsonValue written = c.written.isEmpty() ? *answer.Object()->Find(QStringLiteral("data"))
+                                                    : ParseJson(QString::fromUtf8(c.written));
+      EXPECT_EQ(ReadAll(ServerAddressFilePath()), kBom + JsonToString(written).toUtf8());
       EXPECT_EQ(Log(), QByteArray("<missing>"));
     }
+  }
+  EXPECT_TRUE(m_prompt.Records().empty());
+}
+
+// An answer that changes no host needs no authentication, but whatever it does to "ver" it must
+// neither open the way for an old signed list nor hold back the next one.
+TEST_F(ServerListAuthTest, UnauthenticatedAnswersCannotMakeWayForAReplay) {
+  const QByteArray servers =
+      "\"servers\": [{\"name\": \"사내메신저DB서버\", \"host\": \"10.0.0.1\"}]";
+  // Old lists, signed at the time, that point at a retired host.
+  const QByteArray retired =
+      "{\"ver\": 4, \"servers\": [{\"name\": \"사내메신저DB서버\", \"host\": \"192.0.2.66\"}]}";
+  const QByteArray unversioned =
+      "{\"servers\": [{\"name\": \"사내메신저DB서버\", \"host\": \"192.0.2.66\"}]}";
+  const QByteArray next =
+      "{\"ver\": 6, \"servers\": [{\"name\": \"사내메신저DB서버\", \"host\": \"10.0.0.2\"}]}";
+  struct Case {
+    const char* name;
+    QByteArray unauthenticated;  // keeps the hosts
+  };
+  const Case cases[] = {
+      {"ver_dropped", "{" + servers + "}"},
+      {"ver_not_a_number", "{\"ver\": \"x\", " + servers + "}"},
+      {"ver_lowered", "{\"ver\": 1, " + servers + "}"},
+      {"ver_raised", "{\"ver\": 99999999, " + servers + "}"},
+  };
+  App().serverListCheckerUrl = m_server.Url(kChecker);
+  const QString path = ServerAddressFilePath();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings::DeleteSetting(QStringLiteral("Sendora"), QStringLiteral("Update"), QString());
+    QFile::remove(path);
+    QFile::remove(eventlog::FilePath());
+    m_server.Set(kChecker, Answer(kCurrent, Signature(kCurrent, m_secret)));
+    ASSERT_TRUE(UpdateServerAddressFile(QString()));
+    const QByteArray signedCurrent = ReadAll(path);
+    ASSERT_EQ(signedCurrent, kBom + JsonToString(ParseJson(QString::fromUtf8(kCurrent))).toUtf8());
+
+    m_server.Set(kChecker, Answer(c.unauthenticated));
+    EXPECT_TRUE(UpdateServerAddressFile(QString()));
+    EXPECT_EQ(ReadAll(path), signedCurrent);
+
+    for (const QByteArray& old : {retired, unversioned}) {
+      m_server.ClearLog();
+      m_server.Set(kChecker, Answer(old, Signature(old, m_secret)));
+      EXPECT_TRUE(UpdateServerAddressFile(QString()));
+      EXPECT_EQ(m_server.Targets(), QStringList{kChecker + "?ver=5"});
+      EXPECT_EQ(ReadAll(path), signedCurrent);
+    }
+    EXPECT_TRUE(Log().contains("its ver 4 is older than 5")) << Log().constData();
+    EXPECT_TRUE(Log().contains("it carries no whole-number ver, and ver 5 was taken before"))
+        << Log().constData();
+
+    m_server.Set(kChecker, Answer(next, Signature(next, m_secret)));
+    EXPECT_TRUE(UpdateServerAddressFile(QString()));
+    LoadServerAddressFile();
+    EXPECT_EQ(GetServerHost(QStringLiteral("사내메신저DB서버")), QStringLiteral("10.0.0.2"));
   }
   EXPECT_TRUE(m_prompt.Records().empty());
 }

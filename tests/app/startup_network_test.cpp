@@ -7,6 +7,7 @@
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
 #include "platform/Process.h"
+#include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
 #include "support/ScriptedPrompt.h"
 
@@ -26,6 +27,8 @@ class StartupNetworkTest : public ::testing::Test {
  protected:
   void SetUp() override {
     paths::SetAppFolder(m_dir.path());
+    // Signed lists taken here are remembered here.
+    settings::SetRoot(m_settings.path());
     App().serverList = JsonValue();
     Deployment d;
     d.inHouseDbHost = QStringLiteral("10.0.0.1");
@@ -34,6 +37,7 @@ class StartupNetworkTest : public ::testing::Test {
   void TearDown() override { ApplyDeployment(Deployment()); }
 
   QTemporaryDir m_dir;
+  QTemporaryDir m_settings;
   HttpTestServer m_server;
   ScriptedPrompt m_prompt;
 };

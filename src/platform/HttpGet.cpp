@@ -25,8 +25,9 @@ struct Outcome {
 };
 
 // One GET with the limits; every chunk of the body goes to sink. ok when the transfer completed
-// with a status (any status: the caller decides which ones it takes).
-Outcome Run(const QString& url, const Limits& limits, const Options& options,
+// with a status. With required (not 0) any other final status ends the transfer as soon as it is
+// known, and sink sees nothing of that answer; without, the caller decides which ones it takes.
+Outcome Run(const QString& url, const Limits& limits, const Options& options, int required,
             const std::function<bool(const QByteArray&)>& sink) {
   Outcome out;
   const QUrl parsed(url);
@@ -64,18 +65,31 @@ Outcome Run(const QString& url, const Limits& limits, const Options& options,
     if (stopped.isEmpty()) stopped = why;
     reply->abort();
   };
+  // With a required status, the body of any other answer is not for the sink: a redirect's is
+  // passed over (Qt follows it, or the final status says no), any other ends the transfer.
+  const auto notForSink = [&] {
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (required == 0 || status == required) return false;
+    if (status / 100 != 3 && stopped.isEmpty()) {
+      stopped = QStringLiteral("status %1").arg(status);
+      // Ended once Qt has dealt with the status itself: aborting inside that trips it up.
+      QMetaObject::invokeMethod(reply.get(), &QNetworkReply::abort, Qt::QueuedConnection);
+    }
+    return true;
+  };
   const auto take = [&] {
     while (stopped.isEmpty() && reply->bytesAvailable() > 0) {
       const QByteArray chunk = reply->read(kReadBuffer);
       received += chunk.size();
       if (received > limits.maxBytes)
         stop(QStringLiteral("answer longer than %1 bytes").arg(limits.maxBytes));
-      else if (!sink(chunk))
+      else if (!notForSink() && !sink(chunk))
         stop(QStringLiteral("the answer could not be kept"));
     }
   };
   QObject::connect(reply.get(), &QNetworkReply::encrypted, &loop, [&] { encrypted = true; });
   QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+    if (notForSink()) return;
     bool known = false;
     const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
     if (known && declared > limits.maxBytes)
@@ -112,7 +126,7 @@ Outcome Run(const QString& url, const Limits& limits, const Options& options,
 
 Response Get(const QString& url, const Limits& limits, const Options& options) {
   Response r;
-  const Outcome o = Run(url, limits, options, [&](const QByteArray& chunk) {
+  const Outcome o = Run(url, limits, options, 0, [&](const QByteArray& chunk) {
     r.body += chunk;
     return true;
   });
@@ -126,7 +140,7 @@ Response Get(const QString& url, const Limits& limits, const Options& options) {
 
 bool GetStreamed(const QString& url, const Limits& limits,
                  const std::function<bool(const QByteArray&)>& sink, QString* error) {
-  const Outcome o = Run(url, limits, Options(), sink);
+  const Outcome o = Run(url, limits, Options(), 200, sink);
   if (o.ok && o.status != 200) {
     *error = QStringLiteral("status %1").arg(o.status);
     return false;

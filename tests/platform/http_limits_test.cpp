@@ -90,12 +90,46 @@ TEST(HttpLimits, EndlessAnswerKeepsMemoryBounded) {
 
 TEST(HttpLimits, StreamedDownloadNeedsStatus200) {
   HttpTestServer server;
-  server.Set(QStringLiteral("/gone"), HttpTestServer::Reply{404, "not here"});
+  // An error page is never handed on as the download, however long it is.
+  const struct {
+    const char* name;
+    HttpTestServer::Reply reply;
+    const char* error;
+  } refused[] = {
+      {"not_found", {404, "not here"}, "status 404"},
+      {"server_error_longer_than_the_cap", {500, QByteArray(300 * 1024, 'e')}, "status 500"},
+  };
   QString error;
-  EXPECT_FALSE(http::GetStreamed(
-      server.Url(QStringLiteral("/gone")), http::Limits{2000, 2000, 100},
-      [](const QByteArray&) { return true; }, &error));
-  EXPECT_EQ(error, QStringLiteral("status 404"));
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.name);
+    server.Set(QStringLiteral("/gone"), c.reply);
+    qint64 handedOn = 0;
+    error.clear();
+    EXPECT_FALSE(http::GetStreamed(
+        server.Url(QStringLiteral("/gone")), http::Limits{2000, 2000, 200 * 1024},
+        [&](const QByteArray& chunk) {
+          handedOn += chunk.size();
+          return true;
+        },
+        &error));
+    EXPECT_EQ(error, QLatin1String(c.error));
+    EXPECT_EQ(handedOn, 0);
+  }
+  // A redirect is followed to the download.
+  HttpTestServer::Reply moved{302, "see elsewhere"};
+  moved.location = server.Url(QStringLiteral("/file")).toLatin1();
+  server.Set(QStringLiteral("/moved"), moved);
+  server.Set(QStringLiteral("/file"), QByteArray("the file"));
+  QByteArray got;
+  EXPECT_TRUE(http::GetStreamed(
+      server.Url(QStringLiteral("/moved")), http::Limits{2000, 2000, 100},
+      [&](const QByteArray& chunk) {
+        got += chunk;
+        return true;
+      },
+      &error))
+      << error.toStdString();
+  EXPECT_EQ(got, QByteArray("the file"));
   // A sink that cannot keep the data ends the transfer.
   server.Set(QStringLiteral("/ok"), QByteArray(50, 'x'));
   EXPECT_FALSE(http::GetStreamed(

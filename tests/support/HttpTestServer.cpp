@@ -74,6 +74,8 @@ QByteArray Head(const HttpTestServer::Reply& reply) {
     head += QByteArrayLiteral("Content-Length: ") + QByteArray::number(length) +
             QByteArrayLiteral("\r\n");
   }
+  if (!reply.location.isEmpty())
+    head += QByteArrayLiteral("Location: ") + reply.location + QByteArrayLiteral("\r\n");
   return head + QByteArrayLiteral("Connection: close\r\n\r\n");
 }
 

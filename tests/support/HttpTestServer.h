@@ -22,6 +22,7 @@ class HttpTestServer final : public QThread {
     qint64 declaredLength = -1;  // a Content-Length other than the body's: a cut-off transfer
     int dripMs = 0;              // the body one byte at a time, this long apart
     bool endless = false;        // no length, and data for as long as the client reads
+    QByteArray location{};       // a Location header (for a redirect)
   };
 
   HttpTestServer();

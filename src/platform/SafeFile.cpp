@@ -101,21 +101,21 @@ bool TempFile::SetMode(mode_t mode) {
 
 bool TempFile::Commit(const QString& name) {
   if (!FinishWriting()) return false;
+  // The rename goes by name: what has the name must still be the file this descriptor checked,
+  // or something else would be put in place.
+  struct stat ours {
+  }, named{};
+  if (::fstat(m_fd, &ours) != 0 ||
+      ::fstatat(m_dir, QFile::encodeName(m_name).constData(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+      ours.st_dev != named.st_dev || ours.st_ino != named.st_ino) {
+    errno = EEXIST;
+    return Fail(Path() + QStringLiteral(" was replaced while it was checked"));
+  }
   const QByteArray target = QFile::encodeName(name);
   if (::renameat(m_dir, QFile::encodeName(m_name).constData(), m_dir, target.constData()) != 0)
     return Fail(QStringLiteral("cannot rename ") + Path() + QStringLiteral(" to ") + name);
   m_committed = true;
   ::fsync(m_dir);
-  // The rename went by name: what now has the name must be the file this descriptor checked.
-  struct stat ours {
-  }, placed{};
-  if (::fstat(m_fd, &ours) != 0 ||
-      ::fstatat(m_dir, target.constData(), &placed, AT_SYMLINK_NOFOLLOW) != 0 ||
-      ours.st_dev != placed.st_dev || ours.st_ino != placed.st_ino) {
-    ::unlinkat(m_dir, target.constData(), 0);
-    errno = EEXIST;
-    return Fail(m_folder + u'/' + name + QStringLiteral(" was replaced while it was checked"));
-  }
   return true;
 }
 

@@ -33,8 +33,8 @@ class TempFile {
   bool ReadBack(const std::function<void(const QByteArray& chunk)>& take);
   bool SetMode(mode_t mode);
   // Puts the data on disk and renames the file over name in the same folder (a link there is
-  // replaced, not followed); fails (and removes what has the name) when what was renamed is not
-  // this descriptor's file.
+  // replaced, not followed); fails, and leaves name as it was, when what has the temporary name
+  // is no longer this descriptor's file.
   bool Commit(const QString& name);
 
  private:

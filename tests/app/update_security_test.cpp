@@ -21,6 +21,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cstdio>
+
 namespace {
 
 const QString kBase = QStringLiteral("/download/자동업데이트_v1/");
@@ -199,6 +201,32 @@ TEST_F(UpdateSecurityTest, DownloadsDoNotWriteThroughPlantedLinks) {
   // The link at the program's name was replaced, not followed.
   EXPECT_FALSE(QFileInfo(Local(QStringLiteral("VerProbeV1"))).isSymLink());
   EXPECT_EQ(ReadAll(Local(QStringLiteral("VerProbeV1"))), QByteArray("#!/bin/sh\necho 1.0.0.1\n"));
+}
+
+// A file put under a download's temporary name while the download is checked (the check runs
+// it) is not renamed into place, and the program the download would have replaced stays.
+TEST_F(UpdateSecurityTest, DownloadReplacedWhileCheckedIsNotInstalled) {
+  const QString dest = Local(QStringLiteral("VerProbeV1"));
+  WriteScript(QStringLiteral("VerProbeV1"), "echo 1.0.0.1");
+  const QByteArray installed = ReadAll(dest);
+  Serve(QStringLiteral("VerProbeV1"), Script("echo 1.0.0.2"));
+  const auto replace = [&](const QString& file, QString*) {
+    QFile planted(file + QStringLiteral(".planted"));
+    EXPECT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write(Script("echo planted"));
+    planted.close();
+    EXPECT_EQ(std::rename(QFile::encodeName(planted.fileName()).constData(),
+                          QFile::encodeName(file).constData()),
+              0);
+    return true;
+  };
+  QString why;
+  EXPECT_FALSE(update::InstallDownload(m_server.Url(kBase + QStringLiteral("VerProbeV1")), dest,
+                                       nullptr, update::DownloadLimits{}, replace, &why));
+  EXPECT_TRUE(why.contains(QLatin1String("was replaced while it was checked")))
+      << why.toStdString();
+  EXPECT_EQ(ReadAll(dest), installed);
+  EXPECT_TRUE(QDir(m_dir.path()).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
 }
 
 TEST_F(UpdateSecurityTest, OnlyWhatTheCheckerLeftInThisRunIsHandedOn) {

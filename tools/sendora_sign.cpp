@@ -27,13 +27,16 @@ int Usage() {
       "         makes a key pair: the secret key goes to SECRET-FILE (created with mode 0600;\n"
       "         an existing file is never overwritten), the public key is printed for\n"
       "         [Update] PublicKey in sendora.ini.\n"
-      "       sendora-sign sign [--days N] SECRET-FILE REVISION FILE...\n"
+      "       sendora-sign sign [--days N] [--check-version] SECRET-FILE REVISION FILE...\n"
       "         writes FILE.manifest next to each FILE: the line\n"
       "           sendora-manifest-1 NAME REVISION SIZE SHA256 EXPIRES\n"
       "         (NAME the file's name, EXPIRES N days from now in UTC, default %d) and the line\n"
       "           sig <Ed25519 signature of the first line, 128 hex digits>\n"
       "         Put FILE and FILE.manifest on the update server. REVISION must be what FILE\n"
       "         answers to --version; sign again before EXPIRES, or clients stop updating.\n"
+      "         FILE is never run unless --check-version asks for it: then each FILE is run\n"
+      "         with --version here, beside the secret key, and refused when it answers\n"
+      "         another revision.\n"
       "         Also writes FILE.sig (the signature of the bytes) for programs older than\n"
       "         manifests.\n"
       "       sendora-sign sign-list SECRET-FILE LIST.json\n"
@@ -79,11 +82,19 @@ int Keygen(const QString& path) {
 
 int SignPrograms(QStringList args) {
   int days = kDefaultValidDays;
-  if (args.value(0) == QLatin1String("--days")) {
-    bool ok = false;
-    days = args.value(1).toInt(&ok);
-    if (!ok || days < 1) return Usage();
-    args = args.mid(2);
+  bool checkVersion = false;
+  for (;;) {
+    if (args.value(0) == QLatin1String("--days")) {
+      bool ok = false;
+      days = args.value(1).toInt(&ok);
+      if (!ok || days < 1) return Usage();
+      args = args.mid(2);
+    } else if (args.value(0) == QLatin1String("--check-version")) {
+      checkVersion = true;
+      args = args.mid(1);
+    } else {
+      break;
+    }
   }
   if (args.size() < 3) return Usage();
   QByteArray secret;
@@ -99,8 +110,9 @@ int SignPrograms(QStringList args) {
       return Error(name + QStringLiteral(": only letters, digits, '.', '_' and '-' are served"));
     QByteArray bytes;
     if (!ReadFile(path, &bytes)) return Error(path + QStringLiteral(": cannot be read"));
-    // A build that answers another revision would be swapped in and straight back out.
-    const QString answered = update::RevisionOf(GetFileVer(path));
+    // A build that answers another revision would be swapped in and straight back out; but
+    // whatever runs here runs beside the secret key, so only on request.
+    const QString answered = checkVersion ? update::RevisionOf(GetFileVer(path)) : QString();
     if (!answered.isEmpty() && answered != QString::number(revision))
       return Error(
           QStringLiteral("%1 answers revision %2, not %3").arg(path, answered).arg(revision));

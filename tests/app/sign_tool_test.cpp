@@ -65,6 +65,28 @@ TEST_F(SignToolTest, KeygenMakesAPrivateFileAndNeverReplacesOne) {
   EXPECT_FALSE(QFileInfo::exists(target));
 }
 
+// The machine that holds the secret key does not run what it signs unless asked to.
+TEST_F(SignToolTest, SigningDoesNotRunTheProgram) {
+  ASSERT_EQ(Sign({QStringLiteral("keygen"), Local(QStringLiteral("k"))}), 0);
+  const QString program = Local(QStringLiteral("VerProbeV1"));
+  const QString mark = Local(QStringLiteral("ran"));
+  QFile f(program);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("#!/bin/sh\ntouch '" + QFile::encodeName(mark) + "'\necho 1.0.0.7\n");
+  f.close();
+  ASSERT_TRUE(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+  EXPECT_EQ(
+      Sign({QStringLiteral("sign"), Local(QStringLiteral("k")), QStringLiteral("7"), program}), 0);
+  EXPECT_FALSE(QFile::exists(mark));
+  EXPECT_TRUE(QFile::exists(program + QStringLiteral(".manifest")));
+
+  EXPECT_EQ(Sign({QStringLiteral("sign"), QStringLiteral("--check-version"),
+                  Local(QStringLiteral("k")), QStringLiteral("7"), program}),
+            0);
+  EXPECT_TRUE(QFile::exists(mark));
+}
+
 TEST_F(SignToolTest, ManifestsAndListSignaturesAreWhatTheProgramChecks) {
   QByteArray out;
   ASSERT_EQ(Sign({QStringLiteral("keygen"), Local(QStringLiteral("k"))}, &out), 0);
@@ -72,9 +94,10 @@ TEST_F(SignToolTest, ManifestsAndListSignaturesAreWhatTheProgramChecks) {
   const QString program = Local(QStringLiteral("VerProbeV1"));
   ASSERT_TRUE(QFile::copy(QStringLiteral(SENDORA_BIN_DIR "/VerProbeV1"), program));
 
-  // A revision the program does not answer is refused: it would be swapped straight back out.
-  EXPECT_EQ(Sign({QStringLiteral("sign"), Local(QStringLiteral("k")),
-                  QString::number(kRevision + 1), program}),
+  // Asked to, the tool refuses a revision the program does not answer: it would be swapped
+  // straight back out.
+  EXPECT_EQ(Sign({QStringLiteral("sign"), QStringLiteral("--check-version"),
+                  Local(QStringLiteral("k")), QString::number(kRevision + 1), program}),
             1);
   EXPECT_FALSE(QFile::exists(program + QStringLiteral(".manifest")));
 

@@ -7,6 +7,10 @@
 
 namespace eventlog {
 
+// A log that has grown to this size is kept as "sendora.log.1" (replacing the one kept before)
+// and a new one begins.
+inline constexpr qint64 kMaxBytes = 1024 * 1024;
+
 // Appends "yyyy-MM-dd HH:mm:ss <program>: <text>". Never fails loudly: a log that cannot be
 // written must not stop start-up.
 void Write(const QString& text);

@@ -2,13 +2,20 @@
 // window, and the file-replacement program's failures are logged and kept for the next start.
 #include "app/UpdateRecord.h"
 #include "app/mdlFile.h"
+#include "platform/AppPaths.h"
+#include "platform/EventLog.h"
 #include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,7 +36,7 @@ class UpdateHelpersTest : public ::testing::Test {
   }
   // Runs a helper in the folder, with nothing of the test's prompt set-up in its environment.
   QProcess::ExitStatus Run(const QString& program, const QString& argument, int* code,
-                           const QStringList& extraEnv = {}) {
+                           const QStringList& extraEnv = {}, int waitMs = 60000) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("SENDORA_PROMPT_TRANSCRIPT"));
@@ -39,7 +46,12 @@ class UpdateHelpersTest : public ::testing::Test {
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(m_dir.path());
     p.start(QStringLiteral(SENDORA_BIN_DIR "/") + program, {argument});
-    EXPECT_TRUE(p.waitForFinished(60000));
+    const bool finished = p.waitForFinished(waitMs);
+    EXPECT_TRUE(finished) << program.toStdString() << " still running";
+    if (!finished) {
+      p.kill();
+      p.waitForFinished();
+    }
     *code = p.exitCode();
     return p.exitStatus();
   }
@@ -101,6 +113,66 @@ TEST_F(UpdateHelpersTest, SwapFailuresAreLoggedAndKeptForTheNextStart) {
   EXPECT_EQ(running.state(), QProcess::Running);
   running.kill();
   running.waitForFinished();
+}
+
+// Whatever is under the log's name, writing a line neither waits on it nor writes to anything but
+// a plain file: a pipe there once held every program at its first log line.
+TEST_F(UpdateHelpersTest, APipeUnderTheLogsNameIsNeitherWaitedOnNorWrittenTo) {
+  ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("log")));
+  const QByteArray log = QFile::encodeName(Local(QStringLiteral("log/sendora.log")));
+  ASSERT_EQ(::mkfifo(log.constData(), 0644), 0);
+  // Without a key the checker logs that the update check is off, and ends.
+  Write(QStringLiteral("sendora.ini"), "[Update]\r\nHost=127.0.0.1:1\r\n");
+  int code = -1;
+  EXPECT_EQ(Run(QStringLiteral("VerProbeV1"), QStringLiteral("5;Sendora"), &code, {}, 10000),
+            QProcess::NormalExit);
+  EXPECT_EQ(code, 0);
+
+  // A pipe somebody reads gets nothing either.
+  paths::SetAppFolder(m_dir.path());
+  const int reader = ::open(log.constData(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  eventlog::Write(QStringLiteral("into the pipe"));
+  char buffer[256];
+  EXPECT_LE(::read(reader, buffer, sizeof buffer), 0);
+  ::close(reader);
+  struct stat st {};
+  ASSERT_EQ(::lstat(log.constData(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(UpdateHelpersTest, TheLogBeginsAnewAtItsCap) {
+  paths::SetAppFolder(m_dir.path());
+  ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("log")));
+  const QString log = QStringLiteral("log/sendora.log");
+  const QString kept = QStringLiteral("log/sendora.log.1");
+  ASSERT_EQ(eventlog::FilePath(), Local(log));
+  struct Case {
+    const char* name;
+    qint64 before;  // the log's size before the line
+    bool anew;
+  };
+  const Case cases[] = {
+      {"below_the_cap", eventlog::kMaxBytes - 1, false},
+      {"at_the_cap", eventlog::kMaxBytes, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QByteArray old(c.before, 'x');
+    Write(log, old);
+    Write(kept, "kept before");
+    eventlog::Write(QStringLiteral("the line"));
+    const QByteArray now = ReadAll(Local(log));
+    EXPECT_TRUE(now.endsWith(": the line\n"));
+    if (c.anew) {
+      EXPECT_EQ(ReadAll(Local(kept)), old);
+      EXPECT_EQ(now.count('\n'), 1);
+      EXPECT_LT(now.size(), 200);
+    } else {
+      EXPECT_EQ(ReadAll(Local(kept)), QByteArray("kept before"));
+      EXPECT_TRUE(now.startsWith(old));
+    }
+  }
 }
 
 }  // namespace

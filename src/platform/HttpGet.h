@@ -14,7 +14,8 @@ namespace http {
 struct Limits {
   int deadlineMs = 4000;  // the whole request, from the first byte sent to the last received
   int idleMs = 4000;      // no data for this long
-  qint64 maxBytes = 0;    // a longer body (or a longer Content-Length) is refused
+  // A longer body (or a longer Content-Length) is refused.
+  qint64 maxBytes = 1024 * 1024;
 };
 
 struct Options {

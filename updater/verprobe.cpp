@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   QFile::remove(target + QStringLiteral(".manifest"));
 
   const QString base = update::UpdateBaseAddress(state.updateScheme, state.updateServerHost);
-  const update::DownloadLimits limits{state.updateMaxDownloadBytes, state.updateDownloadTimeoutMs};
+  const update::DownloadLimits& limits = state.updateLimits;
   const qint64 failed = update::FailedRevision(name);
   QString why;
   QByteArray manifestText;

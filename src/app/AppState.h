@@ -2,6 +2,7 @@
 // Process-wide state of the program, in one place. Lower layers read it only through the
 // accessors at the end of this file.
 
+#include "app/UpdateLimits.h"
 #include "app/json.h"
 
 #include <QString>
@@ -29,9 +30,8 @@ struct AppState {
   QString updateScheme = QStringLiteral("http");
   QString updatePublicKey;  // hex Ed25519 key; when set, downloads must carry its signature
   bool updateAllowUnsigned = false;  // without a key: take unsigned updates (warned at every start)
-  qint64 updateMaxDownloadBytes = qint64(200) * 1024 * 1024;
-  int updateDownloadTimeoutMs = 120000;
-  QString updateBaseAddress;  // kept once the update check has built it
+  update::DownloadLimits updateLimits;  // [Update] MaxDownloadMB and DownloadTimeoutSec
+  QString updateBaseAddress;            // kept once the update check has built it
   // This program's own file version; its last part is the revision the update check compares.
   QString fileVersion = QStringLiteral(SENDORA_FILE_VERSION);
   QString inHouseDbHost;

@@ -18,8 +18,8 @@ void ApplyDeployment(const Deployment& deployment) {
   app.updateScheme = deployment.updateScheme;
   app.updatePublicKey = deployment.updatePublicKey;
   app.updateAllowUnsigned = deployment.updateAllowUnsigned;
-  app.updateMaxDownloadBytes = qint64(deployment.updateMaxDownloadMB) * 1024 * 1024;
-  app.updateDownloadTimeoutMs = deployment.updateDownloadTimeoutSec * 1000;
+  app.updateLimits = update::DownloadLimits{qint64(deployment.updateMaxDownloadMB) * 1024 * 1024,
+                                            deployment.updateDownloadTimeoutSec * 1000};
   app.inHouseDbHost = deployment.inHouseDbHost;
   app.inHouseDbPort = deployment.inHouseDbPort;
   app.smsDbHost = deployment.smsDbHost;

@@ -3,6 +3,7 @@
 // manifests, and program downloads that are installed only when complete, within their limits
 // and, with a key configured, exactly the bytes the manifest names.
 
+#include "app/UpdateLimits.h"
 #include "app/UpdateManifest.h"
 
 #include <QByteArray>
@@ -16,10 +17,8 @@ namespace update {
 inline constexpr int kReadTimeoutMs = 4000;
 inline constexpr int kSmallAnswerBytes = 512;
 // A program download gives up after this long without data; its overall limit and size cap are
-// the deployment's ([Update] DownloadTimeoutSec, MaxDownloadMB).
+// the deployment's (DownloadLimits).
 inline constexpr int kDownloadIdleTimeoutMs = 15000;
-inline constexpr int kDefaultDownloadTimeoutSec = 120;
-inline constexpr int kDefaultMaxDownloadMB = 200;
 // Only this much of a version-information file counts.
 inline constexpr int kVersionInfoBytes = 20;
 
@@ -53,10 +52,6 @@ QString ReadUrlHead(const QString& url);
 bool FetchManifest(const QString& fileUrl, const QString& name, const QString& publicKeyHex,
                    Manifest* out, QByteArray* text, QString* why, bool* unreadable = nullptr);
 
-struct DownloadLimits {
-  qint64 maxBytes = qint64(kDefaultMaxDownloadMB) * 1024 * 1024;
-  int deadlineMs = kDefaultDownloadTimeoutSec * 1000;
-};
 // The download routine, for programs: the body goes to a new file beside dest (never through a
 // link, never over an existing file); with expected, its size and SHA-256 must be the manifest's,
 // read back through the same descriptor. check, when given, sees the finished file (made

@@ -30,10 +30,6 @@ update::Trust CurrentTrust() {
   return update::TrustOf(App().updatePublicKey, App().updateAllowUnsigned, &why);
 }
 
-update::DownloadLimits Limits() {
-  return update::DownloadLimits{App().updateMaxDownloadBytes, App().updateDownloadTimeoutMs};
-}
-
 void ShowUnreadableVersion(const QString& program) {
   MsgBox(program + QStringLiteral("의 최신버전 정보를 읽어올 수 없습니다!"), MsgButtons::Ok,
          MsgIcon::Critical);
@@ -73,8 +69,8 @@ bool RefreshSignedHelper(const QString& program) {
                   .arg(m.revision);
     return false;
   };
-  if (!update::InstallDownload(app.updateBaseAddress + program, InAppFolder(program), &m, Limits(),
-                               answersPromise, &why)) {
+  if (!update::InstallDownload(app.updateBaseAddress + program, InAppFolder(program), &m,
+                               app.updateLimits, answersPromise, &why)) {
     eventlog::Write(QStringLiteral("update of ") + program + QStringLiteral(" failed: ") + why);
     return false;
   }
@@ -100,8 +96,8 @@ bool RefreshUnsignedHelpers() {
     return true;
   QString why;
   for (const QString& name : {program, SwapperName()}) {
-    if (!update::InstallDownload(app.updateBaseAddress + name, InAppFolder(name), nullptr, Limits(),
-                                 {}, &why)) {
+    if (!update::InstallDownload(app.updateBaseAddress + name, InAppFolder(name), nullptr,
+                                 app.updateLimits, {}, &why)) {
       eventlog::Write(QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
       return false;
     }
@@ -116,13 +112,11 @@ qint64 PendingRevision(const QString& appFile, const QString& newCopy) {
   QByteArray text;
   update::Manifest m;
   QString why;
-  const bool signedOnly = CurrentTrust() == update::Trust::Signed;
   if (!safefile::ReadNoFollow(newCopy + QStringLiteral(".manifest"), update::kManifestMaxBytes,
                               &text)) {
     why = QStringLiteral("its manifest is missing");
   } else if (update::ParseManifest(text, &m, &why) &&
-             update::CheckManifest(m, appFile, signedOnly ? app.updatePublicKey : QString(),
-                                   clock_::LocalNow(), &why)) {
+             update::CheckManifest(m, appFile, app.updatePublicKey, clock_::LocalNow(), &why)) {
     bool ok = false;
     const qint64 own = update::RevisionOf(app.fileVersion).toLongLong(&ok);
     update::Sha256 digest;
@@ -187,7 +181,7 @@ bool RunAutoUpdate(bool& skipSelfUpdate) {
     RemoveNewCopy(newCopy);
     const QString parameters = update::RevisionOf(App().fileVersion) + u';' + appFile;
     // The checker's own requests are limited; this only stops one that hangs.
-    const int limitMs = 3 * update::kReadTimeoutMs + App().updateDownloadTimeoutMs + 30000;
+    const int limitMs = 3 * update::kReadTimeoutMs + App().updateLimits.deadlineMs + 30000;
     const int code = process::RunAndWait(checker, {parameters}, paths::AppFolder(), limitMs);
     if (code != 0) {
       eventlog::Write(QStringLiteral("%1 failed (exit code %2); nothing is installed")

@@ -2,6 +2,7 @@
 // Deployment values: where the servers of this installation are. They come from "sendora.ini" in
 // the application folder; every value missing there keeps its built-in default.
 
+#include "app/UpdateLimits.h"
 #include "db/modMySQL_Func.h"
 
 #include <QString>
@@ -17,8 +18,8 @@ struct Deployment {
   QString updatePublicKey;
   // Without a key nothing is downloaded unless the deployment says so in as many words.
   bool updateAllowUnsigned = false;
-  int updateMaxDownloadMB = 200;
-  int updateDownloadTimeoutSec = 120;
+  int updateMaxDownloadMB = update::kDefaultMaxDownloadMB;
+  int updateDownloadTimeoutSec = update::kDefaultDownloadTimeoutSec;
   QString serverListCheckerUrl;
   // Certificates trusted for an https server-list address instead of the system's; a relative
   // path is taken from the application folder.

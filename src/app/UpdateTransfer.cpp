@@ -14,8 +14,8 @@
 namespace update {
 namespace {
 
-http::Limits SmallAnswer() {
-  return http::Limits{kReadTimeoutMs, kReadTimeoutMs, kSmallAnswerBytes};
+http::Limits SmallAnswer(qint64 maxBytes) {
+  return http::Limits{kReadTimeoutMs, kReadTimeoutMs, maxBytes};
 }
 
 }  // namespace
@@ -73,7 +73,7 @@ qint64 InstalledRevision(const QString& path) {
 QString ReadUrlHead(const QString& url) {
   http::Options options;
   options.userAgent = QByteArrayLiteral("VB OpenUrl");
-  const http::Response r = http::Get(url, SmallAnswer(), options);
+  const http::Response r = http::Get(url, SmallAnswer(kSmallAnswerBytes), options);
   if (!r.answered || r.status != 200) return QString();
   return QString::fromLatin1(r.body.left(kVersionInfoBytes));
 }
@@ -82,7 +82,7 @@ bool FetchManifest(const QString& fileUrl, const QString& name, const QString& p
                    Manifest* out, QByteArray* text, QString* why, bool* unreadable) {
   const QString url = fileUrl + QStringLiteral(".manifest");
   if (unreadable) *unreadable = true;
-  const http::Response r = http::Get(url, SmallAnswer());
+  const http::Response r = http::Get(url, SmallAnswer(kManifestMaxBytes));
   if (!r.answered || r.status != 200) {
     *why = url + QStringLiteral(": ") +
            (r.answered ? QStringLiteral("status %1").arg(r.status) : r.error);

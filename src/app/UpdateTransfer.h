@@ -13,7 +13,8 @@
 
 namespace update {
 
-// Version information and manifests: the whole request within this time, at most this long.
+// Version information and manifests: the whole request within this time; version information
+// at most this long (a manifest at most kManifestMaxBytes).
 inline constexpr int kReadTimeoutMs = 4000;
 inline constexpr int kSmallAnswerBytes = 512;
 // A program download gives up after this long without data; its overall limit and size cap are

@@ -12,6 +12,10 @@
 
 class cFpPreview;
 
+// The program's title, also the application name of its settings; the helper programs, which
+// have no title of their own, keep their records under it too.
+inline const QString kAppName = QStringLiteral("Sendora");
+
 // The staff member signed in at start-up.
 struct LoggedInStaff {
   QString userId;  // the user-name box text passed through DBEscape

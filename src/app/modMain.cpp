@@ -32,7 +32,7 @@ constexpr const char* kSmsDatabase = "sms_sk";
 
 int Main() {
   AppState& app = App();
-  app.appTitle = QStringLiteral("Sendora");
+  app.appTitle = kAppName;
   app.companySettingsName = QStringLiteral("Corvane");
   SetDefaultPromptTitle(app.appTitle);
   SetHoverletLauncher(&LaunchHoverlet);

@@ -12,23 +12,27 @@ QString Read(const QString& file, const char* section, const char* key, const QS
   return v.isEmpty() ? def : v;
 }
 
-// A whole number from 1 up to 100000; anything else keeps the default.
-int ReadPositive(const QString& file, const char* section, const char* key, int def) {
+// A whole number from min up to max; anything else keeps the default.
+int ReadInt(const QString& file, const char* section, const char* key, int min, int max, int def) {
   bool ok = false;
   const int n = Read(file, section, key, QString()).toInt(&ok);
-  return ok && n > 0 && n <= 100000 ? n : def;
+  return ok && n >= min && n <= max ? n : def;
 }
 
 int ReadPort(const QString& file, const char* section, int def) {
-  bool ok = false;
-  const int port = Read(file, section, "Port", QString()).toInt(&ok);
-  return ok && port > 0 && port < 65536 ? port : def;
+  return ReadInt(file, section, "Port", 1, 65535, def);
 }
+
+// CaFile of the section; a relative path is taken from the application folder.
+QString ReadCaFile(const QString& file, const QString& appFolder, const char* section) {
+  const QString ca = Read(file, section, "CaFile", QString());
+  return ca.isEmpty() ? QString() : QDir(appFolder).absoluteFilePath(ca);
+}
+
 DbTls ReadTls(const QString& file, const QString& appFolder, const char* section) {
   DbTls tls;
   tls.required = Read(file, section, "Tls", QStringLiteral("0")) == QLatin1String("1");
-  const QString ca = Read(file, section, "CaFile", QString());
-  if (!ca.isEmpty()) tls.caFile = QDir(appFolder).absoluteFilePath(ca);
+  tls.caFile = ReadCaFile(file, appFolder, section);
   return tls;
 }
 }  // namespace
@@ -45,13 +49,12 @@ Deployment LoadDeployment(const QString& appFolder) {
   d.updateScheme = scheme == QLatin1String("https") ? scheme : d.updateScheme;
   d.updatePublicKey = Read(file, "Update", "PublicKey", d.updatePublicKey);
   d.updateAllowUnsigned = Read(file, "Update", "AllowUnsigned", QString()) == QLatin1String("1");
-  d.updateMaxDownloadMB = ReadPositive(file, "Update", "MaxDownloadMB", d.updateMaxDownloadMB);
+  d.updateMaxDownloadMB =
+      ReadInt(file, "Update", "MaxDownloadMB", 1, 100000, d.updateMaxDownloadMB);
   d.updateDownloadTimeoutSec =
-      ReadPositive(file, "Update", "DownloadTimeoutSec", d.updateDownloadTimeoutSec);
+      ReadInt(file, "Update", "DownloadTimeoutSec", 1, 100000, d.updateDownloadTimeoutSec);
   d.serverListCheckerUrl = Read(file, "ServerList", "CheckerUrl", d.serverListCheckerUrl);
-  d.serverListCaFile = Read(file, "ServerList", "CaFile", QString());
-  if (!d.serverListCaFile.isEmpty() && QDir::isRelativePath(d.serverListCaFile))
-    d.serverListCaFile = appFolder + u'/' + d.serverListCaFile;
+  d.serverListCaFile = ReadCaFile(file, appFolder, "ServerList");
   d.reportDbHost = Read(file, "ReportDb", "Host", QString());
   d.reportDbPort = ReadPort(file, "ReportDb", d.reportDbPort);
   const QString compress = Read(file, "Database", "Compress", QStringLiteral("1"));

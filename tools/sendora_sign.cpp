@@ -8,6 +8,7 @@
 #include "platform/VersionArg.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -116,10 +117,9 @@ int SignPrograms(QStringList args) {
     if (!answered.isEmpty() && answered != QString::number(revision))
       return Error(
           QStringLiteral("%1 answers revision %2, not %3").arg(path, answered).arg(revision));
-    update::Sha256 digest;
-    digest.Add(bytes);
-    const QByteArray line =
-        update::ManifestLine(name, revision, bytes.size(), digest.Hex(), expires);
+    const QByteArray line = update::ManifestLine(
+        name, revision, bytes.size(),
+        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(), expires);
     if (!WriteFile(path + QStringLiteral(".manifest"), update::SignedManifestText(line, secret)) ||
         !WriteFile(path + QStringLiteral(".sig"), update::Sign(bytes, secret)))
       return Error(path + QStringLiteral(": the signature files cannot be written"));

@@ -63,27 +63,6 @@ QByteArray Sign(const QByteArray& data, const QByteArray& secretKey) {
   return sig;
 }
 
-struct Sha256::State {
-  crypto_hash_sha256_state s;
-};
-
-Sha256::Sha256() : m_state(std::make_unique<State>()) {
-  SodiumReady();
-  crypto_hash_sha256_init(&m_state->s);
-}
-
-Sha256::~Sha256() = default;
-
-void Sha256::Add(const QByteArray& data) {
-  crypto_hash_sha256_update(&m_state->s, Bytes(data), static_cast<unsigned long long>(data.size()));
-}
-
-QByteArray Sha256::Hex() {
-  QByteArray digest(crypto_hash_sha256_BYTES, '\0');
-  crypto_hash_sha256_final(&m_state->s, reinterpret_cast<unsigned char*>(digest.data()));
-  return digest.toHex();
-}
-
 bool IsPlainFileName(const QString& name) {
   static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_-][A-Za-z0-9._-]{0,99}$"));
   return plain.match(name).hasMatch();

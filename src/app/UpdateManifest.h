@@ -15,8 +15,6 @@
 #include <QDateTime>
 #include <QString>
 
-#include <memory>
-
 namespace update {
 
 // Ed25519 detached signatures (64 bytes) with a 32-byte public key given as 64 hex digits.
@@ -26,19 +24,6 @@ bool VerifySignature(const QByteArray& data, const QByteArray& signature,
 // For the signing tool and the tests: a new key pair (public key as hex) and a signature.
 void GenerateKeyPair(QString* publicKeyHex, QByteArray* secretKey);
 QByteArray Sign(const QByteArray& data, const QByteArray& secretKey);
-
-// SHA-256 over data given in pieces; Hex() gives 64 lower-case digits.
-class Sha256 {
- public:
-  Sha256();
-  ~Sha256();
-  void Add(const QByteArray& data);
-  QByteArray Hex();
-
- private:
-  struct State;
-  std::unique_ptr<State> m_state;
-};
 
 inline constexpr char kManifestTag[] = "sendora-manifest-1";
 // A manifest is never longer than this.

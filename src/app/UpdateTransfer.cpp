@@ -5,6 +5,7 @@
 #include "platform/HttpGet.h"
 #include "platform/SafeFile.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -121,13 +122,13 @@ bool InstallDownload(const QString& url, const QString& dest, const Manifest* ex
     return false;
   }
   // What is checked is read back through the descriptor that is renamed into place.
-  Sha256 digest;
+  QCryptographicHash digest(QCryptographicHash::Sha256);
   if (!file.FinishWriting() ||
-      !file.ReadBack([&](const QByteArray& chunk) { digest.Add(chunk); })) {
+      !file.ReadBack([&](const QByteArray& chunk) { digest.addData(chunk); })) {
     *why = file.Error();
     return false;
   }
-  const QByteArray got = digest.Hex();
+  const QByteArray got = digest.result().toHex();
   if (expected && (file.Size() != expected->size || got != expected->sha256)) {
     *why = url + QStringLiteral(": %1 bytes with SHA-256 %2, not the manifest's %3 bytes with %4")
                      .arg(file.Size())

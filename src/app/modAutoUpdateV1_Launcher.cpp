@@ -12,6 +12,7 @@
 #include "platform/SafeFile.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -119,16 +120,16 @@ qint64 PendingRevision(const QString& appFile, const QString& newCopy) {
              update::CheckManifest(m, appFile, app.updatePublicKey, clock_::LocalNow(), &why)) {
     bool ok = false;
     const qint64 own = update::RevisionOf(app.fileVersion).toLongLong(&ok);
-    update::Sha256 digest;
+    QCryptographicHash digest(QCryptographicHash::Sha256);
     qint64 size = 0;
     if (ok && m.revision <= own) {
       why = QStringLiteral("revision %1 is not newer than %2").arg(m.revision).arg(own);
     } else if (!safefile::ReadNoFollow(newCopy, m.size,
                                        [&](const QByteArray& chunk) {
                                          size += chunk.size();
-                                         digest.Add(chunk);
+                                         digest.addData(chunk);
                                        }) ||
-               size != m.size || digest.Hex() != m.sha256) {
+               size != m.size || digest.result().toHex() != m.sha256) {
       why = QStringLiteral("it is not the file its manifest names");
     } else {
       return m.revision;

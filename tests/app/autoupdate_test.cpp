@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -192,10 +193,9 @@ TEST_F(AutoUpdateTest, WithAKeyOnlyProperlySignedProgramsAreTaken) {
   Serve(QStringLiteral("VerProbeV1"), checker);
   Serve(QStringLiteral("swapfiles"), swapper);
   const auto manifest = [&](const QString& name, const QByteArray& bytes, const QByteArray& key) {
-    update::Sha256 digest;
-    digest.Add(bytes);
     return update::SignedManifestText(
-        update::ManifestLine(name, kRevision.toLongLong(), bytes.size(), digest.Hex(),
+        update::ManifestLine(name, kRevision.toLongLong(), bytes.size(),
+                             QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
                              QDateTime::currentDateTimeUtc().addDays(1)),
         key);
   };
@@ -260,10 +260,9 @@ TEST_F(AutoUpdateTest, NoCheckerAfterSelfUpdateMeansNoCheck) {
 
 TEST_F(AutoUpdateTest, NewCopyWithoutReplacementProgramShowsTheMessageAndEnds) {
   const QString app = ApplicationFileName();
-  update::Sha256 digest;
-  digest.Add("new\n");
-  const QByteArray manifest =
-      update::ManifestLine(app, 16, 4, digest.Hex(), QDateTime::currentDateTimeUtc().addDays(1));
+  const QByteArray manifest = update::ManifestLine(
+      app, 16, 4, QCryptographicHash::hash("new\n", QCryptographicHash::Sha256).toHex(),
+      QDateTime::currentDateTimeUtc().addDays(1));
   WriteScript(QStringLiteral("VerProbeV1"),
               "echo new > \"New_$(echo \"$1\" | cut -d';' -f2)\"; echo '" + manifest +
                   "' > \"New_" + app.toUtf8() + ".manifest\"");

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -113,9 +114,8 @@ TEST_F(SignToolTest, ManifestsAndListSignaturesAreWhatTheProgramChecks) {
       << why.toStdString();
   EXPECT_EQ(m.revision, kRevision);
   EXPECT_EQ(m.size, QFileInfo(program).size());
-  update::Sha256 digest;
-  digest.Add(ReadAll(program));
-  EXPECT_EQ(m.sha256, digest.Hex());
+  EXPECT_EQ(m.sha256,
+            QCryptographicHash::hash(ReadAll(program), QCryptographicHash::Sha256).toHex());
   EXPECT_FALSE(
       update::CheckManifest(m, QStringLiteral("VerProbeV1"), publicKey, now.addDays(4), &why));
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -53,10 +54,9 @@ class UpdateChainTest : public ::testing::Test {
   // The manifest of name, as the signing tool writes it.
   static QByteArray Manifest(const QString& name, qint64 revision, const QByteArray& bytes,
                              const QByteArray& secret) {
-    update::Sha256 digest;
-    digest.Add(bytes);
     return update::SignedManifestText(
-        update::ManifestLine(name, revision, bytes.size(), digest.Hex(),
+        update::ManifestLine(name, revision, bytes.size(),
+                             QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
                              QDateTime::currentDateTimeUtc().addDays(1)),
         secret);
   }

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,10 +38,9 @@ QByteArray Script(const QByteArray& body) { return "#!/bin/sh\n" + body + "\n"; 
 
 QByteArray ManifestFor(const QString& name, qint64 revision, const QByteArray& bytes,
                        const QByteArray& secret, int days = 30) {
-  update::Sha256 digest;
-  digest.Add(bytes);
   return update::SignedManifestText(
-      update::ManifestLine(name, revision, bytes.size(), digest.Hex(),
+      update::ManifestLine(name, revision, bytes.size(),
+                           QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
                            QDateTime::currentDateTimeUtc().addDays(days)),
       secret);
 }
@@ -234,14 +234,13 @@ TEST_F(UpdateSecurityTest, OnlyWhatTheCheckerLeftInThisRunIsHandedOn) {
   WriteScript(QStringLiteral("swapfiles"), "exit 0");
   const QString app = ApplicationFileName();
   const QByteArray copy = "the new build";
-  update::Sha256 digest;
-  digest.Add(copy);
+  const QByteArray sha256 = QCryptographicHash::hash(copy, QCryptographicHash::Sha256).toHex();
   const auto line = [&](qint64 revision, const QByteArray& sha) {
     return update::ManifestLine(app, revision, copy.size(), sha,
                                 QDateTime::currentDateTimeUtc().addDays(1)) +
            '\n';
   };
-  const QByteArray good = line(16, digest.Hex());
+  const QByteArray good = line(16, sha256);
   struct Case {
     const char* name;
     QByteArray script;   // the checker
@@ -255,9 +254,8 @@ TEST_F(UpdateSecurityTest, OnlyWhatTheCheckerLeftInThisRunIsHandedOn) {
        leave + good + "' > New_" + app.toUtf8() + ".manifest; exit 1", false,
        "failed (exit code 1)"},
       {"leftover_from_an_earlier_run", "exit 0", true, nullptr},
-      {"revision_not_newer",
-       leave + line(15, digest.Hex()) + "' > New_" + app.toUtf8() + ".manifest", false,
-       "revision 15 is not newer than 15"},
+      {"revision_not_newer", leave + line(15, sha256) + "' > New_" + app.toUtf8() + ".manifest",
+       false, "revision 15 is not newer than 15"},
       {"copy_is_not_what_the_manifest_names",
        leave + line(16, QByteArray(64, 'a')) + "' > New_" + app.toUtf8() + ".manifest", false,
        "not the file its manifest names"},

@@ -5,6 +5,8 @@
 
 #include <sodium.h>
 
+#include <cctype>
+
 namespace update {
 namespace {
 
@@ -43,6 +45,14 @@ bool VerifySignature(const QByteArray& data, const QByteArray& signature,
   const QByteArray key = QByteArray::fromHex(publicKeyHex.toLatin1());
   return crypto_sign_verify_detached(Bytes(signature), Bytes(data),
                                      static_cast<unsigned long long>(data.size()), Bytes(key)) == 0;
+}
+
+bool SignatureFromHex(const QByteArray& hex, QByteArray* signature) {
+  if (hex.size() != 2 * crypto_sign_BYTES) return false;
+  for (const char c : hex)
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+  *signature = QByteArray::fromHex(hex);
+  return true;
 }
 
 void GenerateKeyPair(QString* publicKeyHex, QByteArray* secretKey) {
@@ -104,9 +114,8 @@ bool ParseManifest(const QByteArray& text, Manifest* out, QString* why) {
   m.expires = QDateTime::fromString(QString::fromLatin1(f[5]), Qt::ISODate);
   if (!m.expires.isValid() || !f[5].endsWith('Z')) return fail("manifest expiry is no UTC time");
   if (lines.size() == 2) {
-    if (!lines[1].startsWith("sig ") || !IsHex(lines[1].mid(4), 128))
+    if (!lines[1].startsWith("sig ") || !SignatureFromHex(lines[1].mid(4), &m.signature))
       return fail("manifest signature line is malformed");
-    m.signature = QByteArray::fromHex(lines[1].mid(4));
   }
   *out = m;
   return true;

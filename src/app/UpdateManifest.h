@@ -21,6 +21,8 @@ namespace update {
 bool IsPublicKey(const QString& publicKeyHex);
 bool VerifySignature(const QByteArray& data, const QByteArray& signature,
                      const QString& publicKeyHex);
+// A signature as it is written, 128 hex digits (either case); false for anything else.
+bool SignatureFromHex(const QByteArray& hex, QByteArray* signature);
 // For the signing tool and the tests: a new key pair (public key as hex) and a signature.
 void GenerateKeyPair(QString* publicKeyHex, QByteArray* secretKey);
 QByteArray Sign(const QByteArray& data, const QByteArray& secretKey);

@@ -60,10 +60,10 @@ QString HostChange(const JsonValue& current, const JsonValue& next) {
 // A "sig" beside "data": 128 hex digits, the update key's signature of the list as written.
 bool SignatureHolds(const JsonValue* sig, const QString& written) {
   const QString key = App().updatePublicKey;
-  if (!sig || sig->kind() != JsonValue::Kind::Text || !update::IsPublicKey(key)) return false;
-  const QByteArray hex = sig->Text().toLatin1();
-  return hex.size() == 128 &&
-         update::VerifySignature(update::ServerListMessage(written), QByteArray::fromHex(hex), key);
+  QByteArray signature;
+  return sig && sig->kind() == JsonValue::Kind::Text && update::IsPublicKey(key) &&
+         update::SignatureFromHex(sig->Text().toLatin1(), &signature) &&
+         update::VerifySignature(update::ServerListMessage(written), signature, key);
 }
 
 // A signed list can be replayed: one whose "ver" is below the highest taken as authentic before

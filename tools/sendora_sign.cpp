@@ -113,10 +113,11 @@ int SignPrograms(QStringList args) {
     if (!ReadFile(path, &bytes)) return Error(path + QStringLiteral(": cannot be read"));
     // A build that answers another revision would be swapped in and straight back out; but
     // whatever runs here runs beside the secret key, so only on request.
-    const QString answered = checkVersion ? update::RevisionOf(GetFileVer(path)) : QString();
-    if (!answered.isEmpty() && answered != QString::number(revision))
-      return Error(
-          QStringLiteral("%1 answers revision %2, not %3").arg(path, answered).arg(revision));
+    const QString version = checkVersion ? GetFileVer(path) : QString();
+    if (!version.isEmpty() && update::RevisionNumber(version) != revision)
+      return Error(QStringLiteral("%1 answers revision %2, not %3")
+                       .arg(path, update::RevisionOf(version))
+                       .arg(revision));
     const QByteArray line = update::ManifestLine(
         name, revision, bytes.size(),
         QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(), expires);

@@ -103,8 +103,10 @@ int main(int argc, char** argv) {
   }
   QFile::remove(incoming + QStringLiteral(".manifest"));
 
-  const QString answered = update::RevisionOf(GetFileVer(program));
-  const bool promised = revisionGiven ? answered == QString::number(revision) : !answered.isEmpty();
+  const QString version = GetFileVer(program);
+  const QString answered = update::RevisionOf(version);
+  const bool promised =
+      revisionGiven ? update::RevisionNumber(version) == revision : !answered.isEmpty();
   if (!promised) {
     if (revisionGiven) update::NoteFailedRevision(oldName, revision);
     QFile::remove(program);

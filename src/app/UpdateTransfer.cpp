@@ -65,11 +65,13 @@ bool WholeNumber(const QString& text, long long* value) {
   return true;
 }
 
-qint64 InstalledRevision(const QString& path) {
+qint64 RevisionNumber(const QString& version) {
   bool ok = false;
-  const qint64 revision = RevisionOf(GetFileVer(path)).toLongLong(&ok);
+  const qint64 revision = RevisionOf(version).toLongLong(&ok);
   return ok && revision > 0 ? revision : 0;
 }
+
+qint64 InstalledRevision(const QString& path) { return RevisionNumber(GetFileVer(path)); }
 
 QString ReadUrlHead(const QString& url) {
   http::Options options;

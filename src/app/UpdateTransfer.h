@@ -38,6 +38,8 @@ QString UpdateBaseAddress(const QString& scheme, const QString& host);
 QString VersionInfoFileName(const QString& programFileName);
 // The last dot-separated part of a version text ("1.0.0.37" gives "37").
 QString RevisionOf(const QString& version);
+// That part as a number; 0 when it is no number above 0.
+qint64 RevisionNumber(const QString& version);
 // The leading number of a text as a floating-point value (0 when it starts with none).
 double LeadingNumber(const QString& text);
 // A version-information body as a whole number; false when it is no number.

@@ -118,11 +118,10 @@ qint64 PendingRevision(const QString& appFile, const QString& newCopy) {
     why = QStringLiteral("its manifest is missing");
   } else if (update::ParseManifest(text, &m, &why) &&
              update::CheckManifest(m, appFile, app.updatePublicKey, clock_::LocalNow(), &why)) {
-    bool ok = false;
-    const qint64 own = update::RevisionOf(app.fileVersion).toLongLong(&ok);
+    const qint64 own = update::RevisionNumber(app.fileVersion);
     QCryptographicHash digest(QCryptographicHash::Sha256);
     qint64 size = 0;
-    if (ok && m.revision <= own) {
+    if (m.revision <= own) {
       why = QStringLiteral("revision %1 is not newer than %2").arg(m.revision).arg(own);
     } else if (!safefile::ReadNoFollow(newCopy, m.size,
                                        [&](const QByteArray& chunk) {

@@ -7,7 +7,6 @@
 
 #include <QCryptographicHash>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -50,12 +49,6 @@ QString VersionInfoFileName(const QString& programFileName) {
 }
 
 QString RevisionOf(const QString& version) { return version.mid(version.lastIndexOf(u'.') + 1); }
-
-double LeadingNumber(const QString& text) {
-  static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)"));
-  const QRegularExpressionMatch m = number.match(text);
-  return m.hasMatch() ? m.captured(0).trimmed().toDouble() : 0.0;
-}
 
 bool WholeNumber(const QString& text, long long* value) {
   bool ok = false;

@@ -40,8 +40,6 @@ QString VersionInfoFileName(const QString& programFileName);
 QString RevisionOf(const QString& version);
 // That part as a number; 0 when it is no number above 0.
 qint64 RevisionNumber(const QString& version);
-// The leading number of a text as a floating-point value (0 when it starts with none).
-double LeadingNumber(const QString& text);
 // A version-information body as a whole number; false when it is no number.
 bool WholeNumber(const QString& text, long long* value);
 // The revision a program file answers to --version; 0 when it is missing or gives no answer.

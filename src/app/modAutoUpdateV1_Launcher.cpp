@@ -93,8 +93,7 @@ bool RefreshUnsignedHelpers() {
     ShowUnreadableVersion(program);
     return false;
   }
-  if (static_cast<double>(update::InstalledRevision(local)) >= static_cast<double>(newest))
-    return true;
+  if (update::InstalledRevision(local) >= newest) return true;
   QString why;
   for (const QString& name : {program, SwapperName()}) {
     if (!update::InstallDownload(app.updateBaseAddress + name, InAppFolder(name), nullptr,

@@ -317,8 +317,6 @@ TEST_F(AutoUpdateTest, NamesAndNumbers) {
             QStringLiteral("a.b_lastver.txt"));
   EXPECT_EQ(update::RevisionOf(QStringLiteral("1.0.0.37")), QStringLiteral("37"));
   EXPECT_EQ(update::RevisionOf(QString()), QString());
-  EXPECT_EQ(update::LeadingNumber(QStringLiteral("12abc")), 12.0);
-  EXPECT_EQ(update::LeadingNumber(QString()), 0.0);
   EXPECT_EQ(update::UpdateBaseAddress(QStringLiteral("https"), QStringLiteral("h:8443")),
             QStringLiteral("https://h:8443/download/자동업데이트_v1/"));
 }

@@ -9,9 +9,6 @@
 #include "platform/EventLog.h"
 #include "platform/Prompt.h"
 
-const QString kUpdateServerEntry = QStringLiteral("자동업데이트_런처");
-const QString kInHouseDbEntry = QStringLiteral("사내메신저DB서버");
-
 void ApplyDeployment(const Deployment& deployment) {
   AppState& app = App();
   app.updateServerHost = deployment.updateServerHost;
@@ -36,10 +33,10 @@ void ApplyDeployment(const Deployment& deployment) {
 
 void ApplyServerListHosts() {
   AppState& app = App();
-  const QString update = GetServerHost(kUpdateServerEntry);
-  if (!update.isEmpty()) app.updateServerHost = update;
-  const QString inHouse = GetServerHost(kInHouseDbEntry);
-  if (!inHouse.isEmpty()) app.inHouseDbHost = inHouse;
+  for (const ListedHost& listed : ListedHosts()) {
+    const QString host = GetServerHost(listed.entry);
+    if (!host.isEmpty()) app.*listed.host = host;
+  }
 }
 
 void ShowUpdateNotice() {

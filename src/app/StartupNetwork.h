@@ -13,7 +13,3 @@ void ShowUpdateNotice();
 // Refreshes and loads the server list, applies its hosts, then runs the update check when there
 // is an update server. May request the end of the process (process::EndRequested).
 void RunStartupNetworkSteps();
-
-// The server-list entries of the two hosts.
-extern const QString kUpdateServerEntry;
-extern const QString kInHouseDbEntry;

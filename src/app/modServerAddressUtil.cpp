@@ -1,7 +1,6 @@
 #include "app/modServerAddressUtil.h"
 
 #include "app/AppState.h"
-#include "app/StartupNetwork.h"
 #include "app/UpdateManifest.h"
 #include "app/UpdateRecord.h"
 #include "app/json.h"
@@ -17,7 +16,6 @@
 #include <QStringList>
 
 #include <memory>
-#include <utility>
 
 namespace {
 
@@ -43,16 +41,13 @@ QString EffectiveHost(const JsonValue& list, const QString& entry, const QString
 }
 
 // What taking the new list would change among the hosts it decides; empty for nothing.
-// The process-wide hosts are still the deployment's here (the list is applied afterwards).
-QString HostChange(const JsonValue& current, const JsonValue& next) {
+// configured: the process-wide hosts, still the deployment's (the list is applied afterwards).
+QString HostChange(const JsonValue& current, const JsonValue& next, const AppState& configured) {
   QStringList changed;
-  const std::pair<QString, QString> entries[] = {
-      {kUpdateServerEntry, App().updateServerHost},
-      {kInHouseDbEntry, App().inHouseDbHost},
-  };
-  for (const auto& [entry, configured] : entries) {
-    if (EffectiveHost(current, entry, configured) != EffectiveHost(next, entry, configured))
-      changed << entry;
+  for (const ListedHost& listed : ListedHosts()) {
+    const QString& host = configured.*listed.host;
+    if (EffectiveHost(current, listed.entry, host) != EffectiveHost(next, listed.entry, host))
+      changed << listed.entry;
   }
   return changed.join(QStringLiteral(", "));
 }
@@ -102,6 +97,17 @@ JsonValue WithVerOf(const JsonValue& list, const JsonValue& source) {
 
 }  // namespace
 
+const QString kUpdateServerEntry = QStringLiteral("자동업데이트_런처");
+const QString kInHouseDbEntry = QStringLiteral("사내메신저DB서버");
+
+std::span<const ListedHost> ListedHosts() {
+  static const ListedHost hosts[] = {
+      {kUpdateServerEntry, &AppState::updateServerHost},
+      {kInHouseDbEntry, &AppState::inHouseDbHost},
+  };
+  return hosts;
+}
+
 QString ServerAddressFilePath() {
   return paths::AppFolder() + QStringLiteral("/server_address_setting.json");
 }
@@ -146,7 +152,7 @@ bool UpdateServerAddressFile(const QString& user) {
   const bool listSigned = SignatureHolds(o->Find(QStringLiteral("sig")), JsonToString(*data));
   const QString replayed = listSigned && !r.verifiedTls ? Replayed(*data) : QString();
   const bool authentic = r.verifiedTls || (listSigned && replayed.isEmpty());
-  const QString change = HostChange(current, *data);
+  const QString change = HostChange(current, *data, app);
   if (!change.isEmpty() && !authentic) {
     eventlog::Write(
         replayed.isEmpty()

@@ -5,12 +5,24 @@
 
 #include <QString>
 
+#include <span>
+
 class JsonValue;
+struct AppState;
 
 // The checker GET gives up after this long, however the answer trickles in, and refuses an answer
 // longer than this.
 inline constexpr int kCheckerTimeoutMs = 4000;
 inline constexpr qint64 kServerListMaxBytes = 1024 * 1024;
+
+// The entries that decide a host of this program, each with the process-wide host it replaces.
+extern const QString kUpdateServerEntry;
+extern const QString kInHouseDbEntry;
+struct ListedHost {
+  const QString& entry;
+  QString AppState::*host;
+};
+std::span<const ListedHost> ListedHosts();
 
 QString ServerAddressFilePath();
 // The checker address with the list's version and the user appended as they are.

@@ -47,7 +47,6 @@ void ShowUpdateNotice() {
 void RunStartupNetworkSteps() {
   ShowUpdateNotice();
   UpdateServerAddressFile(QString());
-  LoadServerAddressFile();
   ApplyServerListHosts();
   // An installation without an update server starts without asking one.
   if (App().updateServerHost.isEmpty()) return;

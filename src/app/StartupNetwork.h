@@ -10,6 +10,6 @@ void ApplyDeployment(const Deployment& deployment);
 void ApplyServerListHosts();
 // What the file-replacement program left to say about a failed update, shown once.
 void ShowUpdateNotice();
-// Refreshes and loads the server list, applies its hosts, then runs the update check when there
+// Loads and refreshes the server list, applies its hosts, then runs the update check when there
 // is an update server. May request the end of the process (process::EndRequested).
 void RunStartupNetworkSteps();

@@ -122,12 +122,12 @@ QString ServerListCheckerAddress(const QString& checkerUrl, const QString& ver,
 }
 
 bool UpdateServerAddressFile(const QString& user) {
+  LoadServerAddressFile();
   AppState& app = App();
   const QString checker = app.serverListCheckerUrl;
   if (checker.isEmpty()) return false;
   const QString path = ServerAddressFilePath();
-  JsonValue current;
-  if (FileExists(path)) current = ParseJson(ReadUTF8(path));
+  const JsonValue current = app.serverList;
   const QString ver = VerOf(current);
 
   http::Options options;
@@ -164,6 +164,7 @@ bool UpdateServerAddressFile(const QString& user) {
   }
   const JsonValue taken = authentic ? *data : WithVerOf(*data, current);
   if (!WriteUTF8(path, JsonToString(taken))) return true;
+  app.serverList = taken;
   bool numbered = false;
   const qint64 takenVer = VerOf(taken).toLongLong(&numbered);
   if (authentic && numbered) update::NoteTrustedListVersion(takenVer);
@@ -172,7 +173,7 @@ bool UpdateServerAddressFile(const QString& user) {
 
 void LoadServerAddressFile() {
   const QString path = ServerAddressFilePath();
-  if (FileExists(path)) App().serverList = ParseJson(ReadUTF8(path));
+  App().serverList = FileExists(path) ? ParseJson(ReadUTF8(path)) : JsonValue();
 }
 
 QString HostIn(const JsonValue& list, const QString& name) {

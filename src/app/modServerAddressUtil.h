@@ -28,16 +28,17 @@ QString ServerAddressFilePath();
 // The checker address with the list's version and the user appended as they are.
 QString ServerListCheckerAddress(const QString& checkerUrl, const QString& ver,
                                  const QString& user);
-// Asks the checker (CheckerUrl of the deployment; empty: no request) and rewrites the file when
-// it answers with success. An answer that would change the update server or the staff database
-// host (compared with the file, or with the configured hosts where the file names none) is taken
-// only when it is authentic: it came over https with a checked certificate, or it carries the
-// update key's signature ("sig" beside "data") and its "ver" is not below the highest taken as
-// authentic before (a replay). Only an authentic answer changes "ver": any other is written with
-// the file's. A refused answer is logged and leaves the file as it was. Called before the list's
-// hosts are applied. True when it answered with status 200.
+// Loads the file (LoadServerAddressFile), then asks the checker (CheckerUrl of the deployment;
+// empty: no request) and, when it answers with success, rewrites the file and the loaded list. An
+// answer that would change the update server or the staff database host (compared with the file, or
+// with the configured hosts where the file names none) is taken only when it is authentic: it came
+// over https with a checked certificate, or it carries the update key's signature ("sig" beside
+// "data") and its "ver" is not below the highest taken as authentic before (a replay). Only an
+// authentic answer changes "ver": any other is written with the file's. A refused answer is logged
+// and leaves the file as it was. Called before the list's hosts are applied. True when it answered
+// with status 200.
 bool UpdateServerAddressFile(const QString& user);
-// Replaces the in-memory list with the file's content when the file exists.
+// Replaces the in-memory list with the file's content (nothing when there is no file).
 void LoadServerAddressFile();
 // The host of the first entry of "servers" named exactly name; empty when there is none.
 QString GetServerHost(const QString& name);

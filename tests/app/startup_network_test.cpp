@@ -87,6 +87,20 @@ TEST_F(StartupNetworkTest, ServerListHostsReplaceTheBuiltInOnes) {
   EXPECT_TRUE(m_prompt.Records().empty());
 }
 
+TEST_F(StartupNetworkTest, AnUnreadableServerListIsReadAndReportedOnce) {
+  // Code page 949 bytes where UTF-8 belongs.
+  QFile f(ServerAddressFilePath());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("{\"ver\": \"\xC7\xD1\"}");
+  f.close();
+  App().serverListCheckerUrl = m_server.Url(kChecker);
+  m_server.Set(kChecker, QByteArrayLiteral("{\"success\": false}"));
+  RunStartupNetworkSteps();
+  ASSERT_EQ(m_prompt.MessageTexts().size(), 1);
+  EXPECT_TRUE(m_prompt.MessageTexts()[0].startsWith(QStringLiteral("파일 읽기 중 오류 발생: ")));
+  EXPECT_EQ(App().inHouseDbHost, QStringLiteral("10.0.0.1"));
+}
+
 TEST_F(StartupNetworkTest, SilentServersCostNoMoreThanTheirTimeouts) {
   // The checker names the update server; both accept the connection and never answer.
   HttpTestServer silent;

@@ -2,8 +2,9 @@
 // Usage: VerProbeV1 <revision>;<program file name>   (run in the application folder)
 // When the update server has a newer revision of the program, it is downloaded as
 // "New_" + name beside it, with the manifest it was checked against as "New_" + name +
-// ".manifest"; nothing is left there otherwise. Exit code 0 unless something failed; the
-// launcher hands on a new copy only after 0.
+// ".manifest"; nothing is left otherwise (the launcher removes an earlier copy before it runs
+// the checker). Exit code 0 unless something failed; the launcher hands on a new copy only
+// after 0.
 #include "app/AppState.h"
 #include "app/StartupNetwork.h"
 #include "app/UpdateRecord.h"
@@ -58,10 +59,7 @@ int main(int argc, char** argv) {
       update::TrustOf(state.updatePublicKey, state.updateAllowUnsigned, &trustNote);
   if (trust == update::Trust::Off) return Refuse(0, trustNote);
 
-  // A copy left by an earlier, interrupted run is never handed on.
   const QString target = folder + QStringLiteral("/New_") + name;
-  QFile::remove(target);
-  QFile::remove(target + QStringLiteral(".manifest"));
 
   const QString base = update::UpdateBaseAddress(state.updateScheme, state.updateServerHost);
   const update::DownloadLimits& limits = state.updateLimits;

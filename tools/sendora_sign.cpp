@@ -4,6 +4,7 @@
 #include "app/UpdateTransfer.h"
 #include "app/json.h"
 #include "app/mdlFile.h"
+#include "app/modServerAddressUtil.h"
 #include "platform/SafeFile.h"
 #include "platform/VersionArg.h"
 
@@ -12,8 +13,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStringDecoder>
 
 #include <cstdio>
 
@@ -62,8 +61,8 @@ bool ReadFile(const QString& path, QByteArray* out) {
 }
 
 bool WriteFile(const QString& path, const QByteArray& data) {
-  QSaveFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(data) == data.size() && f.commit();
+  QString why;
+  return update::InstallText(path, data, &why);
 }
 
 bool ReadSecret(const QString& path, QByteArray* secret) {
@@ -134,14 +133,11 @@ int SignList(const QString& secretPath, const QString& listPath) {
   if (!ReadSecret(secretPath, &secret))
     return Error(secretPath + QStringLiteral(": not a secret key"));
   if (!ReadFile(listPath, &bytes)) return Error(listPath + QStringLiteral(": cannot be read"));
-  QStringDecoder decoder(QStringDecoder::Utf8);
-  const QString text = decoder(bytes);
-  const JsonValue list = ParseJson(text);
-  if (decoder.hasError() || list.kind() != JsonValue::Kind::Object || !JsonLastError().isEmpty())
+  bool utf8 = false;
+  const JsonValue list = ParseJson(DecodeUtf8(bytes, &utf8));
+  if (!utf8 || list.kind() != JsonValue::Kind::Object || !JsonLastError().isEmpty())
     return Error(listPath + QStringLiteral(": not a JSON object in UTF-8: ") + JsonLastError());
-  // The program checks the list as it will write it, whatever the layout it was served in.
-  const QByteArray hex =
-      update::Sign(update::ServerListMessage(JsonToString(list)), secret).toHex();
+  const QByteArray hex = update::Sign(update::ServerListMessage(list), secret).toHex();
   if (!WriteFile(listPath + QStringLiteral(".sig"), hex + '\n'))
     return Error(listPath + QStringLiteral(".sig: cannot be written"));
   std::printf("%s\n", hex.constData());

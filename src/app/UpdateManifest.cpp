@@ -1,5 +1,7 @@
 #include "app/UpdateManifest.h"
 
+#include "app/json.h"
+
 #include <QList>
 #include <QRegularExpression>
 
@@ -139,8 +141,8 @@ bool CheckManifest(const Manifest& m, const QString& name, const QString& public
   return true;
 }
 
-QByteArray ServerListMessage(const QString& writtenList) {
-  return QByteArrayLiteral("sendora-serverlist-1\n") + writtenList.toUtf8();
+QByteArray ServerListMessage(const JsonValue& list) {
+  return QByteArrayLiteral("sendora-serverlist-1\n") + JsonToString(list).toUtf8();
 }
 
 }  // namespace update

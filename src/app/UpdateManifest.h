@@ -15,6 +15,8 @@
 #include <QDateTime>
 #include <QString>
 
+class JsonValue;
+
 namespace update {
 
 // Ed25519 detached signatures (64 bytes) with a 32-byte public key given as 64 hex digits.
@@ -54,7 +56,8 @@ bool ParseManifest(const QByteArray& text, Manifest* out, QString* why);
 bool CheckManifest(const Manifest& m, const QString& name, const QString& publicKeyHex,
                    const QDateTime& now, QString* why);
 
-// The bytes a server-list signature covers: a fixed first line, then the list as written.
-QByteArray ServerListMessage(const QString& writtenList);
+// The bytes a server-list signature covers: a fixed first line, then the list as the program
+// writes it (JsonToString), so the layout it was served in does not matter.
+QByteArray ServerListMessage(const JsonValue& list);
 
 }  // namespace update

@@ -19,14 +19,6 @@
 
 namespace {
 
-// UTF-8 with an optional byte-order mark; ok false when the bytes are not UTF-8.
-QString DecodeUtf8(const QByteArray& bytes, bool* ok) {
-  QStringDecoder decoder(QStringDecoder::Utf8);
-  QString text = decoder(bytes);
-  *ok = !decoder.hasError();
-  return text;
-}
-
 QString VerOf(const JsonValue& list) {
   if (const JsonObject* o = list.Object()) {
     if (const JsonValue* ver = o->Find(QStringLiteral("ver"))) return ver->ToText();
@@ -52,13 +44,13 @@ QString HostChange(const JsonValue& current, const JsonValue& next, const AppSta
   return changed.join(QStringLiteral(", "));
 }
 
-// A "sig" beside "data": 128 hex digits, the update key's signature of the list as written.
-bool SignatureHolds(const JsonValue* sig, const QString& written) {
+// A "sig" beside "data": 128 hex digits, the update key's signature of the list.
+bool SignatureHolds(const JsonValue* sig, const JsonValue& list) {
   const QString key = App().updatePublicKey;
   QByteArray signature;
   return sig && sig->kind() == JsonValue::Kind::Text && update::IsPublicKey(key) &&
          update::SignatureFromHex(sig->Text().toLatin1(), &signature) &&
-         update::VerifySignature(update::ServerListMessage(written), signature, key);
+         update::VerifySignature(update::ServerListMessage(list), signature, key);
 }
 
 // A signed list can be replayed: one whose "ver" is below the highest taken as authentic before
@@ -108,6 +100,13 @@ std::span<const ListedHost> ListedHosts() {
   return hosts;
 }
 
+QString DecodeUtf8(const QByteArray& bytes, bool* ok) {
+  QStringDecoder decoder(QStringDecoder::Utf8);
+  QString text = decoder(bytes);
+  *ok = !decoder.hasError();
+  return text;
+}
+
 QString ServerAddressFilePath() {
   return paths::AppFolder() + QStringLiteral("/server_address_setting.json");
 }
@@ -149,7 +148,7 @@ bool UpdateServerAddressFile(const QString& user) {
   const JsonValue* data = o->Find(QStringLiteral("data"));
   if (!data || data->kind() != JsonValue::Kind::Object) return true;
 
-  const bool listSigned = SignatureHolds(o->Find(QStringLiteral("sig")), JsonToString(*data));
+  const bool listSigned = SignatureHolds(o->Find(QStringLiteral("sig")), *data);
   const QString replayed = listSigned && !r.verifiedTls ? Replayed(*data) : QString();
   const bool authentic = r.verifiedTls || (listSigned && replayed.isEmpty());
   const QString change = HostChange(current, *data, app);

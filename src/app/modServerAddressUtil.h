@@ -46,6 +46,8 @@ QString GetServerHost(const QString& name);
 QString HostIn(const JsonValue& list, const QString& name);
 
 bool FileExists(const QString& path);
+// UTF-8 with an optional byte-order mark; ok false when the bytes are not UTF-8.
+QString DecodeUtf8(const QByteArray& bytes, bool* ok);
 // The whole file as UTF-8 (a leading byte-order mark is accepted); empty after the read-error box.
 QString ReadUTF8(const QString& path);
 // Writes the byte-order mark and the text; the old file is replaced only once the new one is

@@ -125,9 +125,7 @@ TEST_F(ServerAddressTest, SuccessRewritesAHandEditedFileInTheWritersLayout) {
   QByteArray secret;
   update::GenerateKeyPair(&App().updatePublicKey, &secret);
   const QByteArray sig =
-      update::Sign(update::ServerListMessage(JsonToString(ParseJson(QString::fromUtf8(data)))),
-                   secret)
-          .toHex();
+      update::Sign(update::ServerListMessage(ParseJson(QString::fromUtf8(data))), secret).toHex();
   m_server.Set(kChecker, "{\"success\": true, \"data\": " + data + ", \"sig\": \"" + sig + "\"}");
   EXPECT_TRUE(UpdateServerAddressFile(QString()));
   EXPECT_EQ(ListFile(), kBom + QByteArray("{\"ver\": \"8\",\"extra\": null,\"servers\": "

@@ -55,8 +55,7 @@ class ServerListAuthTest : public ::testing::Test {
     f.write(bytes);
   }
   QByteArray Signature(const QByteArray& data, const QByteArray& secret) const {
-    return update::Sign(update::ServerListMessage(JsonToString(ParseJson(QString::fromUtf8(data)))),
-                        secret)
+    return update::Sign(update::ServerListMessage(ParseJson(QString::fromUtf8(data))), secret)
         .toHex();
   }
   static QByteArray Answer(const QByteArray& data, const QByteArray& sig = QByteArray()) {

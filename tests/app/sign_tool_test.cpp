@@ -126,8 +126,8 @@ TEST_F(SignToolTest, ManifestsAndListSignaturesAreWhatTheProgramChecks) {
   list.close();
   ASSERT_EQ(Sign({QStringLiteral("sign-list"), Local(QStringLiteral("k")), list.fileName()}, &out),
             0);
-  const QString written = JsonToString(ParseJson(QString::fromUtf8(ReadAll(list.fileName()))));
-  EXPECT_TRUE(update::VerifySignature(update::ServerListMessage(written),
+  const JsonValue served = ParseJson(QString::fromUtf8(ReadAll(list.fileName())));
+  EXPECT_TRUE(update::VerifySignature(update::ServerListMessage(served),
                                       QByteArray::fromHex(out.trimmed()), publicKey));
   EXPECT_EQ(ReadAll(list.fileName() + QStringLiteral(".sig")).trimmed(), out.trimmed());
 }

@@ -76,9 +76,7 @@ TEST_F(StartupNetworkTest, ServerListHostsReplaceTheBuiltInOnes) {
     QByteArray secret;
     update::GenerateKeyPair(&App().updatePublicKey, &secret);
     const QByteArray sig =
-        update::Sign(update::ServerListMessage(JsonToString(ParseJson(QString::fromUtf8(data)))),
-                     secret)
-            .toHex();
+        update::Sign(update::ServerListMessage(ParseJson(QString::fromUtf8(data))), secret).toHex();
     m_server.Set(kChecker, "{\"success\": true, \"data\": " + data + ", \"sig\": \"" + sig + "\"}");
     RunStartupNetworkSteps();
     EXPECT_EQ(App().inHouseDbHost, c.inHouse);

@@ -62,48 +62,31 @@ int main(int argc, char** argv) {
   const QString target = folder + QStringLiteral("/New_") + name;
 
   const QString base = update::UpdateBaseAddress(state.updateScheme, state.updateServerHost);
-  const update::DownloadLimits& limits = state.updateLimits;
-  const qint64 failed = update::FailedRevision(name);
+  const bool isSigned = trust == update::Trust::Signed;
+  update::Offer offer;
   QString why;
-  QByteArray manifestText;
-  if (trust == update::Trust::Signed) {
-    update::Manifest m;
-    if (!update::FetchManifest(base + name, name, state.updatePublicKey, &m, &manifestText, &why))
-      return Refuse(3, QStringLiteral("update of ") + name + QStringLiteral(" refused: ") + why);
-    if (m.revision <= revision) return 0;
-    const qint64 trusted = update::TrustedRevision(name);
-    if (m.revision < trusted)
-      return Refuse(5, QStringLiteral("update of %1 refused: revision %2 is older than %3, "
-                                      "trusted before (a rollback)")
-                           .arg(name)
-                           .arg(m.revision)
-                           .arg(trusted));
-    if (m.revision <= failed)
-      return Refuse(0, QStringLiteral("revision %1 of %2 failed to start before; not tried again")
-                           .arg(m.revision)
-                           .arg(name));
-    update::NoteTrustedRevision(name, m.revision);
-    if (!update::InstallDownload(base + name, target, &m, limits, {}, &why))
-      return Refuse(4, QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
-  } else {
-    long long newest = 0;
-    if (!update::WholeNumber(
-            update::ReadUrlHead(base + update::VersionInfoFileName(name)).trimmed(), &newest))
-      return Refuse(3, QStringLiteral("update of ") + name +
-                           QStringLiteral(": the version information cannot be read"));
-    if (newest <= revision) return 0;
-    if (newest <= failed)
-      return Refuse(0, QStringLiteral("revision %1 of %2 failed to start before; not tried again")
-                           .arg(newest)
-                           .arg(name));
-    QByteArray sha256;
-    if (!update::InstallDownload(base + name, target, nullptr, limits, {}, &why, &sha256))
-      return Refuse(4, QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
-    // Unsigned: the launcher learns the promised revision and the bytes from a line made here.
-    manifestText = update::ManifestLine(name, newest, QFileInfo(target).size(), sha256,
-                                        clock_::LocalNow().addDays(1)) +
-                   '\n';
-  }
+  if (!update::FindOffer(base, name, trust, state.updatePublicKey, &offer, &why))
+    return Refuse(3, QStringLiteral("update of ") + name +
+                         (isSigned ? QStringLiteral(" refused: ") : QStringLiteral(": ")) + why);
+  if (offer.revision <= revision) return 0;
+  const QString rollback = isSigned ? update::Rollback(name, offer.revision) : QString();
+  if (!rollback.isEmpty())
+    return Refuse(5, QStringLiteral("update of ") + name + QStringLiteral(" refused: ") + rollback);
+  if (offer.revision <= update::FailedRevision(name))
+    return Refuse(0, QStringLiteral("revision %1 of %2 failed to start before; not tried again")
+                         .arg(offer.revision)
+                         .arg(name));
+  if (isSigned) update::NoteTrustedRevision(name, offer.revision);
+  QByteArray sha256;
+  if (!update::InstallDownload(base + name, target, isSigned ? &offer.manifest : nullptr,
+                               state.updateLimits, {}, &why, &sha256))
+    return Refuse(4, QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
+  // Unsigned: the launcher learns the promised revision and the bytes from a line made here.
+  const QByteArray manifestText =
+      isSigned ? offer.manifestText
+               : update::ManifestLine(name, offer.revision, QFileInfo(target).size(), sha256,
+                                      clock_::LocalNow().addDays(1)) +
+                     '\n';
   if (!update::InstallText(target + QStringLiteral(".manifest"), manifestText, &why)) {
     QFile::remove(target);
     return Refuse(4, QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);

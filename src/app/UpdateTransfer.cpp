@@ -1,5 +1,6 @@
 #include "app/UpdateTransfer.h"
 
+#include "app/UpdateRecord.h"
 #include "app/mdlFile.h"
 #include "platform/Clock.h"
 #include "platform/HttpGet.h"
@@ -95,6 +96,35 @@ bool FetchManifest(const QString& fileUrl, const QString& name, const QString& p
   }
   *text = r.body;
   return true;
+}
+
+bool FindOffer(const QString& base, const QString& name, Trust trust, const QString& publicKeyHex,
+               Offer* offer, QString* why, bool* unreadable) {
+  if (trust == Trust::Signed) {
+    if (!FetchManifest(base + name, name, publicKeyHex, &offer->manifest, &offer->manifestText, why,
+                       unreadable))
+      return false;
+    offer->revision = offer->manifest.revision;
+    return true;
+  }
+  if (unreadable) *unreadable = true;
+  long long newest = 0;
+  // A body that is no number cannot be compared either: treated like no answer.
+  if (!WholeNumber(ReadUrlHead(base + VersionInfoFileName(name)).trimmed(), &newest)) {
+    *why = QStringLiteral("the version information cannot be read");
+    return false;
+  }
+  if (unreadable) *unreadable = false;
+  offer->revision = newest;
+  return true;
+}
+
+QString Rollback(const QString& name, qint64 revision) {
+  const qint64 trusted = TrustedRevision(name);
+  if (revision >= trusted) return QString();
+  return QStringLiteral("revision %1 is older than %2, trusted before (a rollback)")
+      .arg(revision)
+      .arg(trusted);
 }
 
 bool InstallDownload(const QString& url, const QString& dest, const Manifest* expected,

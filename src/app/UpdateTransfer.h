@@ -53,6 +53,21 @@ QString ReadUrlHead(const QString& url);
 bool FetchManifest(const QString& fileUrl, const QString& name, const QString& publicKeyHex,
                    Manifest* out, QByteArray* text, QString* why, bool* unreadable = nullptr);
 
+// What the update server offers for a program.
+struct Offer {
+  qint64 revision = 0;
+  Manifest manifest;        // Signed: the checked manifest that names the revision
+  QByteArray manifestText;  // and its text as read
+};
+// Asks the update server at base what it offers for name (trust Signed or Unsigned). Signed:
+// name's manifest, read and checked (FetchManifest); Unsigned: the version-information file, a
+// whole number. False with why when there is nothing to take; unreadable as for FetchManifest.
+bool FindOffer(const QString& base, const QString& name, Trust trust, const QString& publicKeyHex,
+               Offer* offer, QString* why, bool* unreadable = nullptr);
+// Why a signed revision of name is refused as older than one trusted before (a rollback); empty
+// when it is not.
+QString Rollback(const QString& name, qint64 revision);
+
 // The download routine, for programs: the body goes to a new file beside dest (never through a
 // link, never over an existing file); with expected, its size and SHA-256 must be the manifest's,
 // read back through the same descriptor. check, when given, sees the finished file (made

@@ -41,41 +41,38 @@ void ShowUnreadableVersion(const QString& program) {
 // place.
 bool RefreshSignedHelper(const QString& program) {
   AppState& app = App();
-  update::Manifest m;
-  QByteArray text;
+  update::Offer offer;
   QString why;
   bool unreadable = false;
-  if (!update::FetchManifest(app.updateBaseAddress + program, program, app.updatePublicKey, &m,
-                             &text, &why, &unreadable)) {
+  if (!update::FindOffer(app.updateBaseAddress, program, update::Trust::Signed, app.updatePublicKey,
+                         &offer, &why, &unreadable)) {
     eventlog::Write(QStringLiteral("update of ") + program + QStringLiteral(" refused: ") + why);
     if (unreadable && program == CheckerName()) ShowUnreadableVersion(program);
     return false;
   }
-  const qint64 trusted = update::TrustedRevision(program);
-  if (m.revision < trusted) {
-    eventlog::Write(QStringLiteral("update of %1 refused: revision %2 is older than %3, trusted "
-                                   "before (a rollback)")
-                        .arg(program)
-                        .arg(m.revision)
-                        .arg(trusted));
+  const qint64 revision = offer.revision;
+  const QString rollback = update::Rollback(program, revision);
+  if (!rollback.isEmpty()) {
+    eventlog::Write(QStringLiteral("update of ") + program + QStringLiteral(" refused: ") +
+                    rollback);
     return false;
   }
-  if (update::InstalledRevision(InAppFolder(program)) >= m.revision) return true;
-  update::NoteTrustedRevision(program, m.revision);
+  if (update::InstalledRevision(InAppFolder(program)) >= revision) return true;
+  update::NoteTrustedRevision(program, revision);
   const auto answersPromise = [&](const QString& file, QString* reason) {
     const qint64 answered = update::InstalledRevision(file);
-    if (answered == m.revision) return true;
+    if (answered == revision) return true;
     *reason = QStringLiteral("the download answers revision %1, its manifest promised %2")
                   .arg(answered)
-                  .arg(m.revision);
+                  .arg(revision);
     return false;
   };
-  if (!update::InstallDownload(app.updateBaseAddress + program, InAppFolder(program), &m,
-                               app.updateLimits, answersPromise, &why)) {
+  if (!update::InstallDownload(app.updateBaseAddress + program, InAppFolder(program),
+                               &offer.manifest, app.updateLimits, answersPromise, &why)) {
     eventlog::Write(QStringLiteral("update of ") + program + QStringLiteral(" failed: ") + why);
     return false;
   }
-  eventlog::Write(QStringLiteral("%1 updated to revision %2").arg(program).arg(m.revision));
+  eventlog::Write(QStringLiteral("%1 updated to revision %2").arg(program).arg(revision));
   return true;
 }
 
@@ -84,17 +81,14 @@ bool RefreshSignedHelper(const QString& program) {
 bool RefreshUnsignedHelpers() {
   AppState& app = App();
   const QString program = CheckerName();
-  const QString local = InAppFolder(program);
-  const QString answer =
-      update::ReadUrlHead(app.updateBaseAddress + update::VersionInfoFileName(program)).trimmed();
-  long long newest = 0;
-  // A body that is no number cannot be compared either: treated like no answer.
-  if (answer.isEmpty() || !update::WholeNumber(answer, &newest)) {
+  update::Offer offer;
+  QString why;
+  if (!update::FindOffer(app.updateBaseAddress, program, update::Trust::Unsigned, QString(), &offer,
+                         &why)) {
     ShowUnreadableVersion(program);
     return false;
   }
-  if (update::InstalledRevision(local) >= newest) return true;
-  QString why;
+  if (update::InstalledRevision(InAppFolder(program)) >= offer.revision) return true;
   for (const QString& name : {program, SwapperName()}) {
     if (!update::InstallDownload(app.updateBaseAddress + name, InAppFolder(name), nullptr,
                                  app.updateLimits, {}, &why)) {

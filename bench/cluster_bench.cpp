@@ -6,10 +6,10 @@
 // here with scripts/cluster.sh (build/bench-cluster) and stopped at the end.
 #include "BenchSupport.h"
 
-#include "app/AppState.h"
 #include "controls/HCText.h"
 #include "customers/fBFill_Save.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppState.h"
 #include "platform/Prompt.h"
 
 #include <QApplication>

@@ -4,12 +4,12 @@
 //   bench_customer_search_bench   (SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET name the
 //   server)
 #include "BenchSupport.h"
-#include "app/AppState.h"
 #include "customers/CustomerSearch.h"
-#include "customers/FrmMain.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
+#include "mainwindow/FrmMain.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>

@@ -5,8 +5,8 @@
 //
 // The program makes sure it sees no session bus, so the detected backend is the one a desktop
 // without fcitx5 gets. The first detection is timed on its own: it happens once per process.
-#include "app/AppState.h"
 #include "controls/HCText.h"
+#include "platform/AppState.h"
 #include "platform/InputMode.h"
 
 #include <QApplication>

@@ -4,9 +4,9 @@
 //
 //   bench_recordset_bench   (SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET name the server)
 #include "BenchSupport.h"
-#include "app/AppState.h"
 #include "db/modMySQL_Func.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
     if (!compress) {
       std::printf("raw result data:   %9.1f MB (field bytes in code page 949)\n",
                   rawBytes / 1048576.0);
-      std::printf("recordset memory:  %9.1f MB (bytes as the server sent them + cell offsets)\n", memory / 1048576.0);
+      std::printf("recordset memory:  %9.1f MB (bytes as the server sent them + cell offsets)\n",
+                  memory / 1048576.0);
     }
   }
   return 0;

@@ -6,12 +6,12 @@
 //
 //   bench_report_bench   (SENDORA_BENCH_DB_PORT and SENDORA_BENCH_DB_SOCKET name the server)
 #include "BenchSupport.h"
-#include "app/AppState.h"
 #include "controls/HCTerm.h"
 #include "controls/HCText.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
 #include "platform/Cp949.h"
 #include "platform/SettingsStore.h"

@@ -1,7 +1,6 @@
 // A look at the common grid design and the text box kinds on screen (not part of the product):
 // a report-style grid with its sum grid under it, a list with a grand-total row, fields, and the
 // period and date inputs.
-#include "app/AppState.h"
 #include "controls/HCDateAdv.h"
 #include "controls/HCTerm.h"
 #include "controls/HCText.h"
@@ -9,6 +8,7 @@
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
 #include "grid/modSpread60.h"
+#include "platform/AppState.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -5,12 +5,13 @@
 // ".manifest"; nothing is left otherwise (the launcher removes an earlier copy before it runs
 // the checker). Exit code 0 unless something failed; the launcher hands on a new copy only
 // after 0.
-#include "app/AppState.h"
 #include "app/StartupNetwork.h"
 #include "app/UpdateRecord.h"
+#include "app/UpdateSettings.h"
 #include "app/UpdateTransfer.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
 #include "platform/EventLog.h"
 #include "platform/VersionArg.h"
@@ -56,16 +57,16 @@ int main(int argc, char** argv) {
   if (state.updateServerHost.isEmpty()) return 0;
   QString trustNote;
   const update::Trust trust =
-      update::TrustOf(state.updatePublicKey, state.updateAllowUnsigned, &trustNote);
+      update::TrustOf(update::Config().publicKey, update::Config().allowUnsigned, &trustNote);
   if (trust == update::Trust::Off) return Refuse(0, trustNote);
 
   const QString target = folder + QStringLiteral("/New_") + name;
 
-  const QString base = update::UpdateBaseAddress(state.updateScheme, state.updateServerHost);
+  const QString base = update::UpdateBaseAddress(update::Config().scheme, state.updateServerHost);
   const bool isSigned = trust == update::Trust::Signed;
   update::Offer offer;
   QString why;
-  if (!update::FindOffer(base, name, trust, state.updatePublicKey, &offer, &why))
+  if (!update::FindOffer(base, name, trust, update::Config().publicKey, &offer, &why))
     return Refuse(3, QStringLiteral("update of ") + name +
                          (isSigned ? QStringLiteral(" refused: ") : QStringLiteral(": ")) + why);
   if (offer.revision <= revision) return 0;
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
   if (isSigned) update::NoteTrustedRevision(name, offer.revision);
   QByteArray sha256;
   if (!update::InstallDownload(base + name, target, isSigned ? &offer.manifest : nullptr,
-                               state.updateLimits, {}, &why, &sha256))
+                               update::Config().limits, {}, &why, &sha256))
     return Refuse(4, QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
   // Unsigned: the launcher learns the promised revision and the bytes from a line made here.
   const QByteArray manifestText =

@@ -1,22 +1,24 @@
 #include "app/StartupNetwork.h"
 
-#include "app/AppState.h"
 #include "app/UpdateRecord.h"
+#include "app/UpdateSettings.h"
 #include "app/UpdateTransfer.h"
 #include "app/modAutoUpdateV1_Launcher.h"
 #include "app/modServerAddressUtil.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppState.h"
 #include "platform/EventLog.h"
 #include "platform/Prompt.h"
 
 void ApplyDeployment(const Deployment& deployment) {
   AppState& app = App();
   app.updateServerHost = deployment.updateServerHost;
-  app.updateScheme = deployment.updateScheme;
-  app.updatePublicKey = deployment.updatePublicKey;
-  app.updateAllowUnsigned = deployment.updateAllowUnsigned;
-  app.updateLimits = update::DownloadLimits{qint64(deployment.updateMaxDownloadMB) * 1024 * 1024,
-                                            deployment.updateDownloadTimeoutSec * 1000};
+  update::Config().scheme = deployment.updateScheme;
+  update::Config().publicKey = deployment.updatePublicKey;
+  update::Config().allowUnsigned = deployment.updateAllowUnsigned;
+  update::Config().limits =
+      update::DownloadLimits{qint64(deployment.updateMaxDownloadMB) * 1024 * 1024,
+                             deployment.updateDownloadTimeoutSec * 1000};
   app.inHouseDbHost = deployment.inHouseDbHost;
   app.inHouseDbPort = deployment.inHouseDbPort;
   app.smsDbHost = deployment.smsDbHost;
@@ -25,8 +27,8 @@ void ApplyDeployment(const Deployment& deployment) {
   DBSetTls(DbServer::Sms, deployment.smsDbTls);
   DBSetTls(DbServer::InHouse, deployment.inHouseDbTls);
   DBSetTls(DbServer::Reports, deployment.reportDbTls);
-  app.serverListCheckerUrl = deployment.serverListCheckerUrl;
-  app.serverListCaFile = deployment.serverListCaFile;
+  update::Config().serverListCheckerUrl = deployment.serverListCheckerUrl;
+  update::Config().serverListCaFile = deployment.serverListCaFile;
   app.reportDbHost = deployment.reportDbHost;
   app.reportDbPort = deployment.reportDbPort;
 }
@@ -52,7 +54,7 @@ void RunStartupNetworkSteps() {
   if (App().updateServerHost.isEmpty()) return;
   QString note;
   const update::Trust trust =
-      update::TrustOf(App().updatePublicKey, App().updateAllowUnsigned, &note);
+      update::TrustOf(update::Config().publicKey, update::Config().allowUnsigned, &note);
   if (!note.isEmpty()) eventlog::Write(note);
   if (trust == update::Trust::Off) return;
   bool skipSelfUpdate = false;

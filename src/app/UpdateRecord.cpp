@@ -1,6 +1,6 @@
 #include "app/UpdateRecord.h"
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "platform/SettingsStore.h"
 
 namespace update {

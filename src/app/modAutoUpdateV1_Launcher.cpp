@@ -1,10 +1,11 @@
 #include "app/modAutoUpdateV1_Launcher.h"
 
-#include "app/AppState.h"
 #include "app/UpdateRecord.h"
+#include "app/UpdateSettings.h"
 #include "app/UpdateTransfer.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
 #include "platform/EventLog.h"
 #include "platform/Process.h"
@@ -28,7 +29,7 @@ QString InAppFolder(const QString& name) { return paths::AppFolder() + u'/' + na
 
 update::Trust CurrentTrust() {
   QString why;
-  return update::TrustOf(App().updatePublicKey, App().updateAllowUnsigned, &why);
+  return update::TrustOf(update::Config().publicKey, update::Config().allowUnsigned, &why);
 }
 
 void ShowUnreadableVersion(const QString& program) {
@@ -40,11 +41,11 @@ void ShowUnreadableVersion(const QString& program) {
 // one trusted before, and answering --version with the promised revision before it is put in
 // place.
 bool RefreshSignedHelper(const QString& program) {
-  AppState& app = App();
+  const update::Settings& config = update::Config();
   update::Offer offer;
   QString why;
   bool unreadable = false;
-  if (!update::FindOffer(app.updateBaseAddress, program, update::Trust::Signed, app.updatePublicKey,
+  if (!update::FindOffer(config.baseAddress, program, update::Trust::Signed, config.publicKey,
                          &offer, &why, &unreadable)) {
     eventlog::Write(QStringLiteral("update of ") + program + QStringLiteral(" refused: ") + why);
     if (unreadable && program == CheckerName()) ShowUnreadableVersion(program);
@@ -67,8 +68,8 @@ bool RefreshSignedHelper(const QString& program) {
                   .arg(revision);
     return false;
   };
-  if (!update::InstallDownload(app.updateBaseAddress + program, InAppFolder(program),
-                               &offer.manifest, app.updateLimits, answersPromise, &why)) {
+  if (!update::InstallDownload(config.baseAddress + program, InAppFolder(program), &offer.manifest,
+                               config.limits, answersPromise, &why)) {
     eventlog::Write(QStringLiteral("update of ") + program + QStringLiteral(" failed: ") + why);
     return false;
   }
@@ -79,19 +80,19 @@ bool RefreshSignedHelper(const QString& program) {
 // Without signatures, as the update server has always worked: the checker's version file
 // decides for both helpers.
 bool RefreshUnsignedHelpers() {
-  AppState& app = App();
+  const update::Settings& config = update::Config();
   const QString program = CheckerName();
   update::Offer offer;
   QString why;
-  if (!update::FindOffer(app.updateBaseAddress, program, update::Trust::Unsigned, QString(), &offer,
+  if (!update::FindOffer(config.baseAddress, program, update::Trust::Unsigned, QString(), &offer,
                          &why)) {
     ShowUnreadableVersion(program);
     return false;
   }
   if (update::InstalledRevision(InAppFolder(program)) >= offer.revision) return true;
   for (const QString& name : {program, SwapperName()}) {
-    if (!update::InstallDownload(app.updateBaseAddress + name, InAppFolder(name), nullptr,
-                                 app.updateLimits, {}, &why)) {
+    if (!update::InstallDownload(config.baseAddress + name, InAppFolder(name), nullptr,
+                                 config.limits, {}, &why)) {
       eventlog::Write(QStringLiteral("update of ") + name + QStringLiteral(" failed: ") + why);
       return false;
     }
@@ -110,7 +111,8 @@ qint64 PendingRevision(const QString& appFile, const QString& newCopy) {
                               &text)) {
     why = QStringLiteral("its manifest is missing");
   } else if (update::ParseManifest(text, &m, &why) &&
-             update::CheckManifest(m, appFile, app.updatePublicKey, clock_::LocalNow(), &why)) {
+             update::CheckManifest(m, appFile, update::Config().publicKey, clock_::LocalNow(),
+                                   &why)) {
     const qint64 own = update::RevisionNumber(app.fileVersion);
     QCryptographicHash digest(QCryptographicHash::Sha256);
     qint64 size = 0;
@@ -145,7 +147,8 @@ QString ApplicationFileName() {
 bool AutoUpdaterSelfUpdate() {
   AppState& app = App();
   try {
-    app.updateBaseAddress = update::UpdateBaseAddress(app.updateScheme, app.updateServerHost);
+    update::Config().baseAddress =
+        update::UpdateBaseAddress(update::Config().scheme, app.updateServerHost);
     switch (CurrentTrust()) {
       case update::Trust::Signed:
         return RefreshSignedHelper(CheckerName()) && RefreshSignedHelper(SwapperName());
@@ -174,7 +177,7 @@ bool RunAutoUpdate(bool& skipSelfUpdate) {
     RemoveNewCopy(newCopy);
     const QString parameters = update::RevisionOf(App().fileVersion) + u';' + appFile;
     // The checker's own requests are limited; this only stops one that hangs.
-    const int limitMs = 3 * update::kReadTimeoutMs + App().updateLimits.deadlineMs + 30000;
+    const int limitMs = 3 * update::kReadTimeoutMs + update::Config().limits.deadlineMs + 30000;
     const int code = process::RunAndWait(checker, {parameters}, paths::AppFolder(), limitMs);
     if (code != 0) {
       eventlog::Write(QStringLiteral("%1 failed (exit code %2); nothing is installed")

@@ -1,20 +1,21 @@
 #include "app/modMain.h"
 
-#include "app/AppState.h"
 #include "app/Deployment.h"
-#include "app/Hoverlet.h"
 #include "app/StartupNetwork.h"
 #include "app/modWinver.h"
-#include "customers/FrmMain.h"
 #include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "login/frmLogin.h"
+#include "mainwindow/FrmMain.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
+#include "platform/Hoverlet.h"
 #include "platform/OsVersion.h"
 #include "platform/Process.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "print/cFpPreview.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -74,10 +75,7 @@ int Main() {
     return 0;
   }
 
-  // The window deletes itself when closed; closing it shuts the program down.
-  auto* main = new FrmMain;
-  main->show();
-  NoteWindowShown(*main);
+  NoteWindowShown(*OpenMainWindow());
   return kMainWindowShown;
 }
 
@@ -91,6 +89,13 @@ bool InitApp() {
   // Without its replica (the session has said why) the reports read the SMS database.
   if (!app.reportDbHost.isEmpty()) DBInitReports(app.reportDbHost, app.reportDbPort);
   return true;
+}
+
+FrmMain* OpenMainWindow() {
+  auto* main = new FrmMain;
+  QObject::connect(main, &FrmMain::Closing, &DestroyApp);
+  main->show();
+  return main;
 }
 
 void DestroyApp() {

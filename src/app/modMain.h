@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class FrmMain;
+
 // What Main returns when the main window is open and the event loop must run.
 inline constexpr int kMainWindowShown = -1;
 
@@ -11,4 +13,6 @@ int Main();
 // The database initialisation step: true when the SMS database session is open.
 bool InitApp();
 void DestroyApp();
+// Opens the main window; closing it runs DestroyApp. The window deletes itself when closed.
+FrmMain* OpenMainWindow();
 bool IsRunningInIDE(const QString& projectName);

@@ -1,10 +1,11 @@
 #include "app/modServerAddressUtil.h"
 
-#include "app/AppState.h"
 #include "app/UpdateManifest.h"
 #include "app/UpdateRecord.h"
+#include "app/UpdateSettings.h"
 #include "app/json.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/EventLog.h"
 #include "platform/HttpGet.h"
 #include "platform/Prompt.h"
@@ -46,7 +47,7 @@ QString HostChange(const JsonValue& current, const JsonValue& next, const AppSta
 
 // A "sig" beside "data": 128 hex digits, the update key's signature of the list.
 bool SignatureHolds(const JsonValue* sig, const JsonValue& list) {
-  const QString key = App().updatePublicKey;
+  const QString key = update::Config().publicKey;
   QByteArray signature;
   return sig && sig->kind() == JsonValue::Kind::Text && update::IsPublicKey(key) &&
          update::SignatureFromHex(sig->Text().toLatin1(), &signature) &&
@@ -123,14 +124,14 @@ QString ServerListCheckerAddress(const QString& checkerUrl, const QString& ver,
 bool UpdateServerAddressFile(const QString& user) {
   LoadServerAddressFile();
   AppState& app = App();
-  const QString checker = app.serverListCheckerUrl;
+  const QString checker = update::Config().serverListCheckerUrl;
   if (checker.isEmpty()) return false;
   const QString path = ServerAddressFilePath();
-  const JsonValue current = app.serverList;
+  const JsonValue current = update::Config().serverList;
   const QString ver = VerOf(current);
 
   http::Options options;
-  options.caFile = app.serverListCaFile;
+  options.caFile = update::Config().serverListCaFile;
   const QString address = ServerListCheckerAddress(checker, ver, user);
   const http::Response r = http::Get(
       address, http::Limits{kCheckerTimeoutMs, kCheckerTimeoutMs, kServerListMaxBytes}, options);
@@ -163,7 +164,7 @@ bool UpdateServerAddressFile(const QString& user) {
   }
   const JsonValue taken = authentic ? *data : WithVerOf(*data, current);
   if (!WriteUTF8(path, JsonToString(taken))) return true;
-  app.serverList = taken;
+  update::Config().serverList = taken;
   bool numbered = false;
   const qint64 takenVer = VerOf(taken).toLongLong(&numbered);
   if (authentic && numbered) update::NoteTrustedListVersion(takenVer);
@@ -172,7 +173,7 @@ bool UpdateServerAddressFile(const QString& user) {
 
 void LoadServerAddressFile() {
   const QString path = ServerAddressFilePath();
-  App().serverList = FileExists(path) ? ParseJson(ReadUTF8(path)) : JsonValue();
+  update::Config().serverList = FileExists(path) ? ParseJson(ReadUTF8(path)) : JsonValue();
 }
 
 QString HostIn(const JsonValue& list, const QString& name) {
@@ -191,7 +192,7 @@ QString HostIn(const JsonValue& list, const QString& name) {
   return QString();
 }
 
-QString GetServerHost(const QString& name) { return HostIn(App().serverList, name); }
+QString GetServerHost(const QString& name) { return HostIn(update::Config().serverList, name); }
 
 bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 

@@ -5,6 +5,7 @@
 #include "controls/EasyDateRules.h"
 #include "controls/FrmCalendar.h"
 #include "platform/Clock.h"
+#include "platform/KeyCodes.h"
 #include "platform/Prompt.h"
 
 #include <QApplication>
@@ -169,9 +170,9 @@ void DateBox::OpenCalendar() {
 
 void DateBox::BoxKeyPress(QKeyEvent* event) {
   auto* box = static_cast<DateEdit*>(meDate);
-  const int originalCode = controls::VbKeyCode(*event);
+  const int originalCode = keys::VbKeyCode(*event);
   int code = originalCode;
-  emit KeyDown(code, controls::VbShift(event->modifiers()));
+  emit KeyDown(code, keys::VbShift(event->modifiers()));
   if (originalCode != 0 && code == 0) {
     event->accept();
     return;
@@ -182,7 +183,7 @@ void DateBox::BoxKeyPress(QKeyEvent* event) {
     return;
   }
 
-  const int original = controls::VbKeyAscii(*event);
+  const int original = keys::VbKeyAscii(*event);
   if (original == 0) {
     box->BaseKeyPress(event);
     return;
@@ -214,8 +215,8 @@ void DateBox::BoxKeyPress(QKeyEvent* event) {
 
 void DateBox::BoxKeyRelease(QKeyEvent* event) {
   if (event->isAutoRepeat()) return;
-  int code = controls::VbKeyCode(*event);
-  emit KeyUp(code, controls::VbShift(event->modifiers()));
+  int code = keys::VbKeyCode(*event);
+  emit KeyUp(code, keys::VbShift(event->modifiers()));
 }
 
 // ---- focus ----

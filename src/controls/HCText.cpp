@@ -2,11 +2,13 @@
 
 #include "controls/OwnedLineEdit.h"
 
-#include "app/AppState.h"
 #include "controls/NumberFormat.h"
 #include "controls/TelFormat.h"
+#include "platform/AppState.h"
 #include "platform/Cp949.h"
 #include "platform/InputMode.h"
+#include "platform/KeyCodes.h"
+#include "platform/Numbers.h"
 #include "platform/Prompt.h"
 
 #include <QApplication>
@@ -415,8 +417,8 @@ QString HCText::FormatTime(const QString& text) const {
 
 void HCText::BoxKeyPress(QKeyEvent* event) {
   auto* box = static_cast<HCTextBox*>(txtBox);
-  const int code = controls::VbKeyCode(*event);
-  const int shift = controls::VbShift(event->modifiers());
+  const int code = keys::VbKeyCode(*event);
+  const int shift = keys::VbShift(event->modifiers());
   const QString text = txtBox->text();
   const int sel = SelStart();
 
@@ -439,7 +441,7 @@ void HCText::BoxKeyPress(QKeyEvent* event) {
     return;
   }
 
-  const int original = controls::VbKeyAscii(*event);
+  const int original = keys::VbKeyAscii(*event);
   if (original == 0) {
     box->BaseKeyPress(event);
     return;
@@ -545,7 +547,7 @@ void HCText::Deliver(int keyAscii, int original, QKeyEvent* event) {
 
 void HCText::BoxKeyRelease(QKeyEvent* event) {
   if (event->isAutoRepeat()) return;
-  emit KeyUp(controls::VbKeyCode(*event), controls::VbShift(event->modifiers()));
+  emit KeyUp(keys::VbKeyCode(*event), keys::VbShift(event->modifiers()));
   if (!txtBox->text().isEmpty() && m_maxLength > 0) CutToMaxLength();
 }
 
@@ -636,7 +638,7 @@ void HCText::BoxFocusOut(Qt::FocusReason reason) {
   QString text = RightTrimmed(txtBox->text());
   txtBox->setText(text);
   if (m_acceptType == kNumber) {
-    if (numfmt::LeadingValueIsZero(text)) txtBox->setText(QStringLiteral("0"));
+    if (numbers::LeadingNumber(text) == 0) txtBox->setText(QStringLiteral("0"));
   } else if (!text.isEmpty()) {
     if (m_acceptType == kTelNo) {
       text = FormatTelNo(text);

@@ -82,22 +82,6 @@ QString FormatNumber(const QString& text, int decimals, bool grouping) {
   return out;
 }
 
-bool LeadingValueIsZero(QStringView text) {
-  QStringView s = text.trimmed();
-  if (!s.isEmpty() && (s.front() == u'-' || s.front() == u'+')) s = s.mid(1);
-  bool inFraction = false;
-  for (QChar c : s) {
-    if (IsAsciiDigit(c)) {
-      if (c != u'0') return false;
-    } else if (c == u'.' && !inFraction) {
-      inFraction = true;
-    } else {
-      break;
-    }
-  }
-  return true;
-}
-
 QString FormatDigits(const QString& text, QStringView pattern) {
   const QString rounded = FormatNumber(text, 0, false);
   if (rounded == text && !ParseNumber(text)) return text;

@@ -16,17 +16,14 @@ struct Decimal {
 };
 
 // A text that reads as a number: blanks around it, one sign in front or behind, digits with ","
-// anywhere in the integer part, at most one ".", at least one digit.
+// anywhere in the integer part, at most one ".", at least one digit. Its own rule, not one of
+// numbers::: the digits are kept exactly as typed, for formatting, never through a double.
 std::optional<Decimal> ParseNumber(QStringView text);
 
 // "#,##0" (grouping) or "0", followed by "." and `decimals` zeros when decimals > 0; rounds half
 // away from zero. A text that is not a number comes back unchanged. A minus sign survives even
 // when the value rounds to zero, so that a "-" being typed is not lost.
 QString FormatNumber(const QString& text, int decimals, bool grouping);
-
-// True when the leading number of the text (read up to the first character that cannot continue
-// it, "," included) is zero; an empty text or a lone sign reads as zero.
-bool LeadingValueIsZero(QStringView text);
 
 // Fills a pattern of "0" placeholders and literal characters from the right with the digits of
 // a whole number ("000-000-0000"); surplus digits go in front. Not a number: unchanged.

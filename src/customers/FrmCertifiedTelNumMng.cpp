@@ -1,7 +1,5 @@
 #include "customers/FrmCertifiedTelNumMng.h"
 
-#include "app/AppState.h"
-#include "app/Hoverlet.h"
 #include "controls/TelFormat.h"
 #include "customers/AccessRules.h"
 #include "customers/SenderNoRule.h"
@@ -9,6 +7,8 @@
 #include "db/modMySQL_Func.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
+#include "platform/AppState.h"
+#include "platform/Hoverlet.h"
 #include "platform/Prompt.h"
 
 #include <QApplication>

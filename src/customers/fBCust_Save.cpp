@@ -1,12 +1,12 @@
 #include "customers/fBCust_Save.h"
 
-#include "app/AppState.h"
-#include "app/Hoverlet.h"
 #include "controls/HCText.h"
 #include "controls/LabelPanel.h"
 #include "customers/CustomerListOwner.h"
 #include "customers/modCustomer.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppState.h"
+#include "platform/Hoverlet.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 

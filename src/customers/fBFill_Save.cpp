@@ -1,14 +1,14 @@
 #include "customers/fBFill_Save.h"
 
-#include "app/AppState.h"
-#include "app/Hoverlet.h"
 #include "controls/HCText.h"
 #include "controls/LabelPanel.h"
 #include "customers/AccessRules.h"
 #include "customers/ChargeRules.h"
 #include "customers/modCustomer.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
+#include "platform/Hoverlet.h"
 #include "platform/Prompt.h"
 
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "customers/modCustomer.h"
 
-#include "app/AppState.h"
 #include "controls/HCText.h"
 #include "controls/LabelPanel.h"
 #include "grid/SpreadGrid.h"
+#include "platform/AppState.h"
 #include "platform/Prompt.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "db/SqlLog.h"
 
-#include "app/AppState.h"
 #include "db/DbState.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
 #include "platform/Cp949.h"
 #include "platform/Prompt.h"
@@ -135,27 +135,4 @@ void SQLLogSlow(const QString& sql, const QString& result, std::int64_t elapsedM
   if (static_cast<double>(elapsedMs) / 1000.0 < Db().slowThresholdSeconds) return;
   AppendLine(Db().slowLogFile,
              encoded.isEmpty() ? SQLLogEncode(SQLLogLine(sql, result, elapsedMs)) : encoded);
-}
-
-double LeadingNumber(const QString& text) {
-  // Blanks are skipped anywhere, as the old parse did; it stops at the first other character.
-  QString digits;
-  bool seenPoint = false, seenDigit = false;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (c == u' ' || c == u'\t') continue;
-    if ((c == u'-' || c == u'+') && digits.isEmpty()) {
-      digits += c;
-    } else if (c.isDigit() && c.unicode() < 128) {
-      digits += c;
-      seenDigit = true;
-    } else if (c == u'.' && !seenPoint) {
-      digits += c;
-      seenPoint = true;
-    } else {
-      break;
-    }
-  }
-  if (!seenDigit) return 0.0;
-  return digits.toDouble();
 }

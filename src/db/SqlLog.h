@@ -24,6 +24,3 @@ void SQLLogFull(const QString& sql, const QString& result, std::int64_t elapsedM
                 const QString& encoded = QString());
 void SQLLogSlow(const QString& sql, const QString& result, std::int64_t elapsedMs,
                 const QString& encoded = QString());
-
-// VB's Val: the leading number of a text, 0 when it has none.
-double LeadingNumber(const QString& text);

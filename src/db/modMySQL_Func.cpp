@@ -1,9 +1,10 @@
 #include "db/modMySQL_Func.h"
 
-#include "app/AppState.h"
 #include "db/DbState.h"
 #include "db/SqlLog.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
+#include "platform/Numbers.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
@@ -78,7 +79,7 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
 
     const QDate today = clock_::LocalNow().date();
     SQLLogSetDay(today);
-    db.slowThresholdSeconds = LeadingNumber(settings::GetSetting(
+    db.slowThresholdSeconds = numbers::LeadingNumber(settings::GetSetting(
         AppTitle(), QStringLiteral("Config"), QStringLiteral("SQLSlowTime"), QStringLiteral("3")));
     SQLLogMaintainFolder(today);
     db.currentDatabase = database;

@@ -5,6 +5,7 @@
 #include "grid/SpreadGridPrivate.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "platform/Numbers.h"
 #include "platform/Process.h"
 #include "platform/Prompt.h"
 
@@ -115,7 +116,7 @@ class SheetWriter {
     if (text.isEmpty()) return;
     double v = 0;
     // A number column's own cells set to text (a subtotal row) still hold its numbers.
-    if (numberColumn && TextNumber(text, v)) {
+    if (numberColumn && numbers::GroupedNumber(text, v)) {
       Number(row, col, v, NumberFormatOf(c, r));
     } else if (!m_grid.Formula(c, r).isEmpty()) {
       Number(row, col, ToDouble(text), nullptr);
@@ -136,7 +137,7 @@ class SheetWriter {
  private:
   static double ToDouble(const QString& plain) {
     double v = 0;
-    if (QuickNumber(plain, 10, v)) return v;
+    if (numbers::PlainNumber(plain, 10, v)) return v;
     return plain.toDouble();
   }
 

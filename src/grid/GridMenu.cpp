@@ -6,6 +6,7 @@
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
 #include "grid/modFormIni.h"
+#include "platform/Numbers.h"
 #include "platform/Prompt.h"
 
 #include <QCursor>
@@ -43,7 +44,7 @@ bool AskNumber(const QString& prompt, const QString& title, const QString& def, 
   for (;;) {
     typed = InputBox(prompt, title, def);
     if (typed.isEmpty()) return false;
-    value = SpreadLeadingNumber(typed);
+    value = numbers::LeadingNumber(typed);
     if (accept(value)) return true;
   }
 }

@@ -1,12 +1,11 @@
 #include "grid/MduSpread.h"
 
-#include "app/AppState.h"
 #include "grid/SpreadError.h"
 #include "grid/SpreadGrid.h"
+#include "platform/AppState.h"
+#include "platform/Numbers.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
-
-#include <QRegularExpression>
 
 #include <cmath>
 #include <exception>
@@ -23,19 +22,9 @@ long SpreadSelBackColor() { return RgbColor(254, 254, 186); }
 long SpreadSumBackColor() { return RgbColor(224, 240, 224); }
 long DefaultEvenRowColor() { return RgbColor(243, 249, 251); }
 
-double SpreadLeadingNumber(const QString& text) {
-  static const QRegularExpression re(
-      QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
-  const QRegularExpressionMatch m = re.match(text);
-  if (!m.hasMatch()) return 0;
-  bool ok = false;
-  const double v = m.captured(0).trimmed().toDouble(&ok);
-  return ok && std::isfinite(v) ? v : 0;
-}
-
 long GetEvenRowColor() {
   const QString text = settings::GetSetting(kCompanyCommon, QStringLiteral("Config"), kEvenRowKey);
-  const double v = std::nearbyint(SpreadLeadingNumber(text));  // halves to the even neighbour
+  const double v = std::nearbyint(numbers::LeadingNumber(text));  // halves to the even neighbour
   // Only a real colour counts; anything else would paint the rows in no colour at all.
   if (v <= 0 || v > double(RgbColor(255, 255, 255))) return DefaultEvenRowColor();
   return long(v);

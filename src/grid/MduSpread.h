@@ -36,6 +36,3 @@ void SetSumColumnFormula(SpreadGrid& grid, int srcCol, int sumCol);
 // Appends the grand-total row, tagged "gndtot" in its row header.
 void AddGrandTotalRow(SpreadGrid& grid, int labelCol, bool bold, const QString& text,
                       long backColor);
-
-// VB's Val: the leading number of a text, 0 when it has none.
-double SpreadLeadingNumber(const QString& text);

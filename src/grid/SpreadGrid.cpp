@@ -1,4 +1,5 @@
 #include "grid/SpreadGridPrivate.h"
+#include "platform/Numbers.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -214,10 +215,11 @@ void SpreadGrid::Impl::storeText(Cell& cell, int col, int row, const QString& te
   if (cellTypeAt(col, row) == CellTypeNumber && !text.isEmpty()) {
     const Style s = resolve(col, row);
     double quick = 0;
-    if (QuickNumber(text, s.decPlaces, quick) && quick >= s.minValue && quick <= s.maxValue) {
+    if (numbers::PlainNumber(text, s.decPlaces, quick) && quick >= s.minValue &&
+        quick <= s.maxValue) {
       Store(cell.text, text);
     } else {
-      const std::optional<double> v = ParseNumber(text);
+      const std::optional<double> v = numbers::LooseNumber(text);
       cell.text = v ? PlainNumber(std::clamp(*v, s.minValue, s.maxValue), s.decPlaces) : QString();
     }
   } else {

@@ -1,4 +1,5 @@
 #include "grid/SpreadGridPrivate.h"
+#include "platform/Numbers.h"
 
 #include <QHeaderView>
 #include <QPalette>
@@ -48,94 +49,6 @@ void SpreadGrid::Impl::flush() {
   if (headerDirty) {
     headerDirty = false;
     touchHeaders();
-  }
-}
-
-void SpreadGrid::Impl::recalc() {
-  const auto cells = formulaCells();  // copied: Change handlers may reshape the grid
-  ++evalStamp;
-  announce(cells);
-}
-
-void SpreadGrid::Impl::recalcFrom(int col, int row) {
-  ++markStamp;
-  std::vector<std::pair<int, int>> affected, work{{col, row}};
-  while (!work.empty()) {
-    const auto [c, r] = work.back();
-    work.pop_back();
-    for (const auto& [fc, fr] : formulaCells()) {
-      CellExtra& x = *cols[size_t(fc)].cells[size_t(fr - 1)].extra;
-      if (x.mark == markStamp || !x.formula->Reads(fc, fr, c, r)) continue;
-      x.mark = markStamp;
-      x.stamp = 0;  // evaluated afresh, and so is whatever it reads that is stale too
-      affected.emplace_back(fc, fr);
-      work.emplace_back(fc, fr);
-    }
-  }
-  announce(affected);
-}
-
-// Depth first over what the formula reads, on a stack of our own: a chain of formulas can be as
-// long as the sheet is high. Once a formula's turn comes, everything it reads is evaluated, so its
-// own look-ups go no deeper. busy marks the formulas on the current path; meeting one of them
-// again is a circular reference, which reads as an error.
-void SpreadGrid::Impl::evaluate(int col, int row, CellExtra& first) {
-  struct Step {
-    int col, row;
-    CellExtra* x;
-    bool expanded;
-  };
-  std::vector<Step> stack{{col, row, &first, false}};
-  while (!stack.empty()) {
-    const Step step = stack.back();  // a copy: pushing moves the stack
-    CellExtra& x = *step.x;
-    if (!step.expanded) {
-      if (x.stamp == evalStamp || x.busy) {
-        stack.pop_back();  // reached twice; done already, or circular
-        continue;
-      }
-      stack.back().expanded = true;
-      x.busy = true;
-      x.formula->ForEachBlock(step.col, step.row, [&](int c1, int r1, int c2, int r2) {
-        c1 = std::max(c1, 1);
-        r1 = std::max(r1, 1);
-        c2 = std::min(c2, maxCols());
-        r2 = std::min(r2, maxRows());
-        for (int c = c1; c <= c2; ++c) {
-          std::vector<Cell>& cells = cols[size_t(c)].cells;
-          for (int r = r1; r <= r2; ++r) {
-            CellExtra* e = cells[size_t(r - 1)].extra.get();
-            if (e && e->formula && e->stamp != evalStamp && !e->busy)
-              stack.push_back({c, r, e, false});
-          }
-        }
-      });
-      continue;
-    }
-    x.value =
-        x.formula->Evaluate(step.col, step.row, [this](int c, int r) { return lookup(c, r); });
-    x.busy = false;
-    x.stamp = evalStamp;
-    stack.pop_back();
-  }
-}
-
-void SpreadGrid::Impl::announce(const std::vector<std::pair<int, int>>& cells) {
-  std::vector<std::pair<int, int>> moved;
-  for (const auto& [c, r] : cells) {
-    CellExtra& x = *cols[size_t(c)].cells[size_t(r - 1)].extra;
-    const auto v = formulaValue(c, r, x);
-    if (!x.notified || x.announced != v) {
-      x.notified = true;
-      x.announced = v;
-      moved.emplace_back(c, r);
-    }
-  }
-  for (const auto& [c, r] : moved) {
-    // An earlier Change handler may have shrunk the grid: cells that are gone are not announced.
-    if (c > maxCols() || r > maxRows()) continue;
-    touch(c, r, c, r);
-    emit q->Change(c, r);
   }
 }
 
@@ -288,7 +201,7 @@ QString SpreadGrid::Impl::cellText(int col, int row, bool formatted) {
   if (!formula && type != CellTypeNumber) return cell->text;
   const std::optional<double> v =
       formula ? formulaValue(col, row, *cols[size_t(col)].cells[size_t(row - 1)].extra)
-              : ParseNumber(cell->text);
+              : numbers::LooseNumber(cell->text);
   if (!v) return QString();
   if (type != CellTypeNumber) return PlainNumber(*v, 10);
   const Style s = resolve(col, row);
@@ -308,72 +221,6 @@ void SpreadGrid::Impl::userEdit(int col, int row, const QString& text) {
   if (changed && col <= maxCols() && row <= maxRows()) emit q->Change(col, row);
 }
 
-std::shared_ptr<const spread::Formula> SpreadGrid::Impl::parseFormula(const QString& text) {
-  if (text.isEmpty()) return nullptr;
-  auto parsed = spread::Formula::Parse(text);
-  // A formula this grid cannot read keeps its text and shows as an error (empty).
-  return parsed ? parsed : spread::Formula::Parse(QStringLiteral("1/0"));
-}
-
-bool SpreadGrid::Impl::setFormulaRaw(int col, int row, const QString& text,
-                                     const std::shared_ptr<const spread::Formula>& parsed,
-                                     bool fromColumn) {
-  Cell* cell = cellAt(col, row);
-  if (!cell || col < 1 || row < 1) return false;
-  const bool had = cell->extra && cell->extra->formula;
-  if (!parsed && !had) return false;
-  CellExtra& x = extraOf(*cell);
-  x.formulaText = parsed ? text : QString();
-  x.formula = parsed;
-  x.fromColumn = fromColumn && parsed;
-  x.notified = false;
-  x.stamp = 0;
-  const bool has = bool(x.formula);
-  if (has != had) {
-    formulaCount += has ? 1 : -1;
-    registryStale = true;
-  }
-  if (has) cell->text.clear();
-  return true;
-}
-
-void SpreadGrid::Impl::fillColumnFormulas(int first, int last) {
-  first = std::max(first, 1);
-  last = std::min(last, maxRows());
-  for (int c = 1; c <= maxCols(); ++c) {
-    const Column& column = cols[size_t(c)];
-    if (!column.formula) continue;
-    for (int r = first; r <= last; ++r)
-      setFormulaRaw(c, r, column.formulaText, column.formula, true);
-  }
-}
-
-void SpreadGrid::Impl::shiftFormulas(bool byRows, int at, int count) {
-  registryStale = true;
-  // A column's own formula has no row of its own: only column shifts reach it.
-  if (!byRows) {
-    for (int c = 1; c <= maxCols(); ++c) {
-      Column& column = cols[size_t(c)];
-      if (!column.formula) continue;
-      const int before = c >= at + std::max(count, 0) ? c - count : c;
-      if (auto moved = column.formula->Shifted(false, at, count, before, c)) {
-        column.formula = std::move(moved);
-        column.formulaText = column.formula->Text();
-      }
-    }
-  }
-  if (formulaCount == 0) return;
-  for (const auto& [c, r] : formulaCells()) {
-    CellExtra& x = *cols[size_t(c)].cells[size_t(r - 1)].extra;
-    const int after = byRows ? r : c;
-    const int before = after >= at + std::max(count, 0) ? after - count : after;
-    if (auto moved = x.formula->Shifted(byRows, at, count, before, after)) {
-      x.formula = std::move(moved);
-      x.formulaText = x.formula->Text();
-    }
-  }
-}
-
 void SpreadGrid::Impl::setText(int col, int row, const QString& text, bool single) {
   Cell* cell = cellAt(col, row);
   if (!cell) return;
@@ -391,4 +238,74 @@ void SpreadGrid::Impl::setText(int col, int row, const QString& text, bool singl
   storeText(*cell, col, row, text);
   touchCell(col, row);
   cellValueChanged(col, row);
+}
+
+void spread::detail::Style::OverlayWith(const Style* s) {
+  if (!s || !s->mask) return;
+  const std::uint32_t m = s->mask;
+  if (m & kType) cellType = s->cellType;
+  if (m & kDec) decPlaces = s->decPlaces;
+  if (m & kSep) showSep = s->showSep;
+  if (m & kMin) minValue = s->minValue;
+  if (m & kMax) maxValue = s->maxValue;
+  if (m & kNegRed) negRed = s->negRed;
+  if (m & kHAlign) hAlign = s->hAlign;
+  if (m & kVAlign) vAlign = s->vAlign;
+  if (m & kBack) back = s->back;
+  if (m & kFore) fore = s->fore;
+  if (m & kFontSize) fontSize = s->fontSize;
+  if (m & kBold) bold = s->bold;
+  if (m & kLock) lock = s->lock;
+}
+
+Style SpreadGrid::Impl::resolve(int col, int row) const {
+  Style s;
+  if (row != -1 && headerIndex(row) >= 0) {
+    s.OverlayWith(&headerStyle);
+  } else if (col == 0) {
+    s.OverlayWith(cols[0].style.get());
+  } else {
+    s.OverlayWith(&sheet);
+    if (col >= 1 && col <= maxCols()) s.OverlayWith(cols[size_t(col)].style.get());
+    if (row >= 1 && row <= maxRows()) s.OverlayWith(rows[size_t(row - 1)].style.get());
+  }
+  const Cell* cell = cellAt(col, row);
+  if (cell && cell->extra) s.OverlayWith(&cell->extra->style);
+  return s;
+}
+
+int SpreadGrid::Impl::cellTypeAt(int col, int row) const {
+  if (row < 1 || col < 1) return spread::CellTypeStaticText;
+  const Cell& cell = cols[size_t(col)].cells[size_t(row - 1)];
+  if (cell.extra && (cell.extra->style.mask & kType)) return cell.extra->style.cellType;
+  const Style* r = rows[size_t(row - 1)].style.get();
+  if (r && (r->mask & kType)) return r->cellType;
+  const Style* c = cols[size_t(col)].style.get();
+  if (c && (c->mask & kType)) return c->cellType;
+  return sheet.cellType;
+}
+
+double SpreadGrid::Impl::colWidth(int col) const {
+  if (col == 0) {
+    if (rowHeaderWidth >= 0) return rowHeaderWidth;
+    // Wide enough for the highest row number.
+    return std::max(3, int(QString::number(std::max(1, maxRows())).size())) + 1;
+  }
+  const double w = cols[size_t(col)].width;
+  return w >= 0 ? w : defaultColWidth;
+}
+
+double SpreadGrid::Impl::rowHeight(int row) const {
+  if (row == -1) return defaultRowHeight;
+  if (headerIndex(row) >= 0) return headerRowHeight >= 0 ? headerRowHeight : defaultRowHeight;
+  if (row < 1 || row > maxRows()) return defaultRowHeight;
+  const double h = rows[size_t(row - 1)].height;
+  return h >= 0 ? h : defaultRowHeight;
+}
+
+void SpreadGrid::Impl::resyncView() {
+  applyHeaders();
+  applyAllColumns();
+  applyAllRows();
+  applySpans();
 }

@@ -55,23 +55,7 @@ struct Style {
   double minValue = -999999999999.0;
   double maxValue = 999999999999.0;
 
-  void OverlayWith(const Style* s) {
-    if (!s || !s->mask) return;
-    const std::uint32_t m = s->mask;
-    if (m & kType) cellType = s->cellType;
-    if (m & kDec) decPlaces = s->decPlaces;
-    if (m & kSep) showSep = s->showSep;
-    if (m & kMin) minValue = s->minValue;
-    if (m & kMax) maxValue = s->maxValue;
-    if (m & kNegRed) negRed = s->negRed;
-    if (m & kHAlign) hAlign = s->hAlign;
-    if (m & kVAlign) vAlign = s->vAlign;
-    if (m & kBack) back = s->back;
-    if (m & kFore) fore = s->fore;
-    if (m & kFontSize) fontSize = s->fontSize;
-    if (m & kBold) bold = s->bold;
-    if (m & kLock) lock = s->lock;
-  }
+  void OverlayWith(const Style* s);
 };
 
 struct CellExtra {
@@ -120,12 +104,6 @@ void InsertDefault(std::vector<T>& v, size_t pos, size_t n) {
   std::rotate(v.begin() + std::ptrdiff_t(pos), v.end() - std::ptrdiff_t(n), v.end());
 }
 
-std::optional<double> ParseNumber(const QString& text);
-bool QuickNumber(QStringView s, int maxPlaces, double& out);
-// A text that reads as a number when sorting with automatic cell types: a sign, digits with
-// commas between every three or none, decimals; blanks around. Dates, phone numbers and codes
-// with letters or exponents are no numbers.
-bool TextNumber(QStringView s, double& out);
 double RoundTo(double v, int places);
 QString FormatNumber(double v, int places, bool sep);
 QString PlainNumber(double v, int places);
@@ -212,83 +190,23 @@ struct SpreadGrid::Impl {
   }
 
   // What is in force for a cell; -1 as column or row asks for the sheet, a column or a row.
-  Style resolve(int col, int row) const {
-    Style s;
-    if (row != -1 && headerIndex(row) >= 0) {
-      s.OverlayWith(&headerStyle);
-    } else if (col == 0) {
-      s.OverlayWith(cols[0].style.get());
-    } else {
-      s.OverlayWith(&sheet);
-      if (col >= 1 && col <= maxCols()) s.OverlayWith(cols[size_t(col)].style.get());
-      if (row >= 1 && row <= maxRows()) s.OverlayWith(rows[size_t(row - 1)].style.get());
-    }
-    const Cell* cell = cellAt(col, row);
-    if (cell && cell->extra) s.OverlayWith(&cell->extra->style);
-    return s;
-  }
-  int cellTypeAt(int col, int row) const {
-    if (row < 1 || col < 1) return spread::CellTypeStaticText;
-    const Cell& cell = cols[size_t(col)].cells[size_t(row - 1)];
-    if (cell.extra && (cell.extra->style.mask & kType)) return cell.extra->style.cellType;
-    const Style* r = rows[size_t(row - 1)].style.get();
-    if (r && (r->mask & kType)) return r->cellType;
-    const Style* c = cols[size_t(col)].style.get();
-    if (c && (c->mask & kType)) return c->cellType;
-    return sheet.cellType;
-  }
+  Style resolve(int col, int row) const;
+  int cellTypeAt(int col, int row) const;
 
   // --- formulas -----------------------------------------------------------------------------
-  std::optional<double> lookup(int col, int row) {
-    if (col < 1 || col > maxCols() || row < 1 || row > maxRows()) return std::nullopt;
-    Cell& cell = cols[size_t(col)].cells[size_t(row - 1)];
-    if (cell.extra && cell.extra->formula) return formulaValue(col, row, *cell.extra);
-    return numberOf(cell.text).value_or(0.0);
-  }
-  static std::optional<double> numberOf(const QString& text) {
-    double v = 0;
-    if (QuickNumber(text, 10, v)) return v;
-    return ParseNumber(text);
-  }
-  std::optional<double> formulaValue(int col, int row, CellExtra& x) {
-    if (valuesStale) {
-      valuesStale = false;
-      ++evalStamp;
-    }
-    if (x.stamp == evalStamp) return x.value;
-    if (x.busy) return std::nullopt;  // read again while being evaluated: circular
-    evaluate(col, row, x);
-    return x.value;
-  }
+  std::optional<double> lookup(int col, int row);
+  static std::optional<double> numberOf(const QString& text);
+  std::optional<double> formulaValue(int col, int row, CellExtra& x);
   // Evaluates a formula after the stale formulas it reads, directly or through others.
   void evaluate(int col, int row, CellExtra& x);
-  const std::vector<std::pair<int, int>>& formulaCells() {
-    if (!registryStale) return registry;
-    registry.clear();
-    if (formulaCount > 0) {
-      for (int c = 1; c <= maxCols(); ++c) {
-        const auto& cells = cols[size_t(c)].cells;
-        for (size_t r = 0; r < cells.size(); ++r)
-          if (cells[r].extra && cells[r].extra->formula) registry.emplace_back(c, int(r) + 1);
-      }
-    }
-    registryStale = false;
-    return registry;
-  }
+  const std::vector<std::pair<int, int>>& formulaCells();
   // Re-evaluates every formula and announces those whose value moved.
   void recalc();
   // Re-evaluates only the formulas that read the cell, directly or through other formulas.
   void recalcFrom(int col, int row);
   void announce(const std::vector<std::pair<int, int>>& cells);
   std::uint32_t markStamp = 0;
-  void cellValueChanged(int col, int row) {
-    if (formulaCount == 0) return;
-    if (!redraw) {
-      formulasDirty = valuesStale = true;
-      return;
-    }
-    recalcFrom(col, row);
-  }
+  void cellValueChanged(int col, int row);
 
   // --- change announcements -----------------------------------------------------------------
   void touch(int c1, int r1, int c2, int r2);
@@ -308,23 +226,9 @@ struct SpreadGrid::Impl {
     const double w = colWidth(col);
     return w <= 0 ? 0 : int(std::lround(w * charPx)) + kCellPadding;
   }
-  double colWidth(int col) const {
-    if (col == 0) {
-      if (rowHeaderWidth >= 0) return rowHeaderWidth;
-      // Wide enough for the highest row number.
-      return std::max(3, int(QString::number(std::max(1, maxRows())).size())) + 1;
-    }
-    const double w = cols[size_t(col)].width;
-    return w >= 0 ? w : defaultColWidth;
-  }
+  double colWidth(int col) const;
   int rowPixels(double points) const;
-  double rowHeight(int row) const {
-    if (row == -1) return defaultRowHeight;
-    if (headerIndex(row) >= 0) return headerRowHeight >= 0 ? headerRowHeight : defaultRowHeight;
-    if (row < 1 || row > maxRows()) return defaultRowHeight;
-    const double h = rows[size_t(row - 1)].height;
-    return h >= 0 ? h : defaultRowHeight;
-  }
+  double rowHeight(int row) const;
   void applyColumn(int col);
   void applyAllColumns();
   void applyRow(int row);
@@ -337,52 +241,21 @@ struct SpreadGrid::Impl {
   const Span* headerSpanAt(int col, int h) const;
   void applyOperationMode();
   void applyColours();
-  void resyncView() {
-    applyHeaders();
-    applyAllColumns();
-    applyAllRows();
-    applySpans();
-  }
+  void resyncView();
 
   // --- structure ----------------------------------------------------------------------------
-  int countFormulas(const std::vector<Cell>& cells, size_t from, size_t to) const {
-    int n = 0;
-    for (size_t i = from; i < to; ++i)
-      if (cells[i].extra && cells[i].extra->formula) ++n;
-    return n;
-  }
+  int countFormulas(const std::vector<Cell>& cells, size_t from, size_t to) const;
   void insertRowsRaw(int pos, int n);
   void removeRowsRaw(int pos, int n);
   void insertColsRaw(int pos, int n);
   void removeColsRaw(int pos, int n);
   // Spans go with their first cell; one whose first cell was deleted goes too.
-  void shiftSpans(bool byRows, int at, int count) {
-    if (spans.empty()) return;
-    std::vector<Span> kept;
-    for (Span sp : spans) {
-      int& line = byRows ? sp.row : sp.col;
-      if (line >= at) {
-        if (count < 0 && line < at - count) continue;
-        line += count;
-      }
-      kept.push_back(sp);
-    }
-    spans.swap(kept);
-    applySpans();
-  }
+  void shiftSpans(bool byRows, int at, int count);
   // References follow the cells they point at when lines are inserted or deleted.
   void shiftFormulas(bool byRows, int at, int count);
   // Rows first..last take the formulas of the columns that have one.
   void fillColumnFormulas(int first, int last);
-  void structureChanged() {
-    registryStale = true;
-    if (formulaCount > 0) {
-      if (redraw)
-        recalc();
-      else
-        formulasDirty = valuesStale = true;
-    }
-  }
+  void structureChanged();
   // What a formula text is stored as: nothing for "", an error for a text this grid cannot read.
   static std::shared_ptr<const spread::Formula> parseFormula(const QString& text);
   bool setFormulaRaw(int col, int row, const QString& text,

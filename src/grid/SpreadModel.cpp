@@ -1,4 +1,5 @@
 #include "grid/SpreadGridPrivate.h"
+#include "platform/Numbers.h"
 
 #include <QBrush>
 #include <QFont>
@@ -29,7 +30,7 @@ QVariant SpreadModel::data(const QModelIndex& index, int role) const {
         if (cell.extra && cell.extra->formula)
           v = d->formulaValue(col, row, *cell.extra);
         else
-          v = ParseNumber(cell.text);
+          v = numbers::LooseNumber(cell.text);
         if (v && RoundTo(*v, s.decPlaces) < 0) return QBrush(Qt::red);
       }
       long c = s.fore;

@@ -1,5 +1,6 @@
 // Sorting the rows by one column, by a call or by a click on the column's header.
 #include "grid/SpreadGridPrivate.h"
+#include "platform/Numbers.h"
 
 #include <QHeaderView>
 
@@ -36,7 +37,7 @@ void SpreadGrid::Sort(int col, bool ascending) {
         k.number = *v;
       }
     } else if (!cell.text.isEmpty()) {
-      if (autoTypes && TextNumber(cell.text, k.number)) {
+      if (autoTypes && numbers::GroupedNumber(cell.text, k.number)) {
         k.kind = 0;
       } else {
         k.kind = 1;

@@ -1,5 +1,5 @@
-#include "controls/ControlSupport.h"
 #include "grid/SpreadGridPrivate.h"
+#include "platform/KeyCodes.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
@@ -23,12 +23,9 @@ void SpreadView::watchHeaders() {
 }
 
 void SpreadView::keyPressEvent(QKeyEvent* e) {
-  int shift = 0;
-  if (e->modifiers() & Qt::ShiftModifier) shift |= spread::ShiftMaskShift;
-  if (e->modifiers() & Qt::ControlModifier) shift |= spread::ShiftMaskCtrl;
-  if (e->modifiers() & Qt::AltModifier) shift |= spread::ShiftMaskAlt;
+  const int shift = keys::VbShift(e->modifiers());  // the same bits as spread::ShiftMask
   // Windows key codes, as the windows' key handling (Enter 13, Ctrl+C 67 ...) was written for.
-  emit d->q->KeyDown(controls::VbKeyCode(*e), shift);
+  emit d->q->KeyDown(keys::VbKeyCode(*e), shift);
   QTableView::keyPressEvent(e);
 }
 

@@ -3,6 +3,7 @@
 #include "grid/MduSpread.h"
 #include "grid/SpreadError.h"
 #include "grid/SpreadGrid.h"
+#include "platform/Numbers.h"
 #include "platform/Prompt.h"
 
 #include <exception>
@@ -40,7 +41,7 @@ void SetColSumFormula2(SpreadGrid& grid, int col, int totRow) {
     double sum = 0;
     for (int i = 1; i <= grid.MaxRows(); ++i) {
       if (i == total || grid.CellTag(0, i) == QLatin1String("subtot")) continue;
-      sum += SpreadLeadingNumber(grid.Value(col, i));
+      sum += numbers::LeadingNumber(grid.Value(col, i));
     }
     grid.SetText(col, total, NumberText(sum));
   });

@@ -1,7 +1,7 @@
 #include "login/RememberedPassword.h"
 
-#include "app/AppState.h"
 #include "login/StaffPassword.h"
+#include "platform/AppState.h"
 #include "platform/SecretStore.h"
 #include "platform/SettingsStore.h"
 

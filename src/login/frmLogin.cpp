@@ -1,10 +1,10 @@
 #include "login/frmLogin.h"
 
-#include "app/AppState.h"
 #include "db/modMySQL_Func.h"
 #include "login/RememberedPassword.h"
 #include "login/StaffPassword.h"
 #include "login/modCorvaneDBConsts.h"
+#include "platform/AppState.h"
 #include "platform/Process.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"

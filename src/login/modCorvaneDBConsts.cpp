@@ -1,7 +1,7 @@
 #include "login/modCorvaneDBConsts.h"
 
-#include "app/AppState.h"
 #include "db/cMySQL.h"
+#include "platform/AppState.h"
 #include "platform/MacAddress.h"
 #include "platform/Prompt.h"
 

@@ -1,6 +1,6 @@
 #include "print/PrintSetup.h"
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "platform/SettingsStore.h"
 
 namespace print {

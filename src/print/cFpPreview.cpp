@@ -1,5 +1,7 @@
 #include "print/cFpPreview.h"
 
+#include <memory>
+
 #include "controls/WaitCursor.h"
 #include "grid/SpreadGrid.h"
 #include "platform/Clock.h"
@@ -91,3 +93,19 @@ void cFpPreview::SpreadPreview(SpreadGrid& grid, const QString& settingsKey, con
   FrmSPPrint_Preview preview(s, title);
   ShowModal(preview);
 }
+
+namespace {
+std::unique_ptr<cFpPreview>& Driver() {
+  static std::unique_ptr<cFpPreview> driver;
+  return driver;
+}
+}  // namespace
+
+cFpPreview* PrintPreview() { return Driver().get(); }
+
+void CreatePrintPreview(const QString& appName) {
+  Driver() = std::make_unique<cFpPreview>();
+  Driver()->SetAppName(appName);
+}
+
+void ReleasePrintPreview() { Driver().reset(); }

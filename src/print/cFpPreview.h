@@ -42,3 +42,9 @@ class cFpPreview {
   QString m_appName;
   print::Session m_session;
 };
+
+// The program's one print-preview driver; null outside InitApp .. DestroyApp.
+cFpPreview* PrintPreview();
+// Start-up makes it and names the application for its settings; shutdown releases it.
+void CreatePrintPreview(const QString& appName);
+void ReleasePrintPreview();

@@ -1,6 +1,5 @@
 #include "reports/ReportWindow.h"
 
-#include "app/Hoverlet.h"
 #include "controls/CommandButton.h"
 #include "controls/DateBox.h"
 #include "controls/HCTerm.h"
@@ -9,6 +8,7 @@
 #include "grid/SpreadGrid.h"
 #include "grid/modFormIni.h"
 #include "grid/modMy_formReSize.h"
+#include "platform/Hoverlet.h"
 
 #include <QLabel>
 #include <QScreen>

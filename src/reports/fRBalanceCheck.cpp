@@ -1,6 +1,5 @@
 #include "reports/fRBalanceCheck.h"
 
-#include "app/AppState.h"
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
 #include "db/ReportReads.h"
@@ -9,6 +8,7 @@
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
 #include "grid/modFormIni.h"
+#include "platform/AppState.h"
 #include "platform/Prompt.h"
 #include "print/cFpPreview.h"
 #include "reports/FollowUpSql.h"

@@ -1,6 +1,5 @@
 #include "reports/fRUseList.h"
 
-#include "app/AppState.h"
 #include "controls/HCTerm.h"
 #include "controls/WaitCursor.h"
 #include "db/ReportReads.h"
@@ -10,6 +9,7 @@
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
 #include "grid/modFormIni.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
 #include "print/cFpPreview.h"
 #include "reports/ReportSql.h"

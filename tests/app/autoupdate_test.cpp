@@ -1,9 +1,10 @@
 // The update launcher against an update server on 127.0.0.1: refreshing the checker, reading the
 // version information, signatures, and what happens after the checker has run.
-#include "app/AppState.h"
+#include "app/UpdateSettings.h"
 #include "app/UpdateTransfer.h"
 #include "app/modAutoUpdateV1_Launcher.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
@@ -43,11 +44,11 @@ class AutoUpdateTest : public ::testing::Test {
     paths::SetAppFolder(m_dir.path());
     AppState& app = App();
     app.updateServerHost = m_server.HostPort();
-    app.updateScheme = QStringLiteral("http");
-    app.updatePublicKey.clear();
+    update::Config().scheme = QStringLiteral("http");
+    update::Config().publicKey.clear();
     // These cases follow the unsigned path an installation opts into; the signed one is below and
     // in update_security_test.
-    app.updateAllowUnsigned = true;
+    update::Config().allowUnsigned = true;
     app.fileVersion = QStringLiteral("3.1.4.15");
     // The checker run from here keeps its records where this test does.
     qputenv("SENDORA_SETTINGS_DIR", settings::Root().toUtf8());
@@ -59,8 +60,8 @@ class AutoUpdateTest : public ::testing::Test {
   void TearDown() override {
     process::SetShellOpenOverride(nullptr);
     process::SetEndProcessOverride(nullptr);
-    App().updatePublicKey.clear();
-    App().updateAllowUnsigned = false;
+    update::Config().publicKey.clear();
+    update::Config().allowUnsigned = false;
   }
 
   QString Local(const QString& name) const { return m_dir.path() + u'/' + name; }
@@ -131,7 +132,7 @@ TEST_F(AutoUpdateTest, SelfUpdateComparesRevisionsNumerically) {
       EXPECT_TRUE(QFileInfo(Local(QStringLiteral("swapfiles"))).isExecutable());
     }
   }
-  EXPECT_EQ(App().updateBaseAddress, QStringLiteral("http://") + m_server.HostPort() + kBase);
+  EXPECT_EQ(update::Config().baseAddress, QStringLiteral("http://") + m_server.HostPort() + kBase);
   EXPECT_TRUE(m_prompt.Records().empty());
   EXPECT_TRUE(LeftOvers().isEmpty());
 }
@@ -222,7 +223,7 @@ TEST_F(AutoUpdateTest, WithAKeyOnlyProperlySignedProgramsAreTaken) {
     SCOPED_TRACE(c.name);
     QFile::remove(Local(vp));
     QFile::remove(Local(sw));
-    App().updatePublicKey = c.key;
+    update::Config().publicKey = c.key;
     for (const auto& [name, text] :
          {std::pair{vp, c.checkerManifest}, std::pair{sw, c.swapperManifest}}) {
       if (text.isEmpty())

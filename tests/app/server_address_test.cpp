@@ -1,9 +1,10 @@
 // The server list against a checker service on 127.0.0.1: the request address, when the file is
 // rewritten and when it is left alone, the lookups, and the UTF-8 file helpers.
-#include "app/AppState.h"
 #include "app/UpdateManifest.h"
+#include "app/UpdateSettings.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
 #include "support/ScriptedPrompt.h"
@@ -27,12 +28,12 @@ class ServerAddressTest : public ::testing::Test {
     paths::SetAppFolder(m_dir.path());
     // Signed lists taken here are remembered here.
     settings::SetRoot(m_settings.path());
-    App().serverList = JsonValue();
-    App().serverListCheckerUrl = m_server.Url(kChecker);
+    update::Config().serverList = JsonValue();
+    update::Config().serverListCheckerUrl = m_server.Url(kChecker);
   }
   void TearDown() override {
-    App().serverListCheckerUrl.clear();
-    App().updatePublicKey.clear();
+    update::Config().serverListCheckerUrl.clear();
+    update::Config().publicKey.clear();
   }
 
   void WriteListFile(const QByteArray& bytes) {
@@ -80,7 +81,7 @@ TEST_F(ServerAddressTest, RequestCarriesTheListVersionAndUser) {
 }
 
 TEST_F(ServerAddressTest, NoCheckerAddressMeansNoRequest) {
-  App().serverListCheckerUrl.clear();
+  update::Config().serverListCheckerUrl.clear();
   EXPECT_FALSE(UpdateServerAddressFile(QString()));
   EXPECT_TRUE(m_server.Targets().isEmpty());
 }
@@ -123,7 +124,7 @@ TEST_F(ServerAddressTest, SuccessRewritesAHandEditedFileInTheWritersLayout) {
       "servers: [{name: '자동업데이트_런처', host: '10.1.2.3'}, "
       "({\"name\": 'b', \"host\": 'c'})]}";
   QByteArray secret;
-  update::GenerateKeyPair(&App().updatePublicKey, &secret);
+  update::GenerateKeyPair(&update::Config().publicKey, &secret);
   const QByteArray sig =
       update::Sign(update::ServerListMessage(ParseJson(QString::fromUtf8(data))), secret).toHex();
   m_server.Set(kChecker, "{\"success\": true, \"data\": " + data + ", \"sig\": \"" + sig + "\"}");
@@ -170,7 +171,7 @@ TEST_F(ServerAddressTest, Lookups) {
   };
   for (const LookupCase& c : cases) {
     SCOPED_TRACE(c.name);
-    App().serverList = JsonValue();
+    update::Config().serverList = JsonValue();
     QFile::remove(ServerAddressFilePath());
     if (!c.file.isEmpty()) WriteListFile(c.file);
     LoadServerAddressFile();
@@ -188,13 +189,13 @@ TEST_F(ServerAddressTest, UnreachableOrSilentCheckerGivesUpInTime) {
   }
   WriteListFile("{\"ver\": \"7\"}");
   QElapsedTimer t;
-  App().serverListCheckerUrl =
+  update::Config().serverListCheckerUrl =
       QStringLiteral("http://127.0.0.1:%1%2").arg(closedPort).arg(kChecker);
   t.start();
   EXPECT_FALSE(UpdateServerAddressFile(QString()));
   EXPECT_LT(t.elapsed(), 2000);
 
-  App().serverListCheckerUrl = m_server.Url(kChecker);
+  update::Config().serverListCheckerUrl = m_server.Url(kChecker);
   m_server.Set(kChecker, HttpTestServer::Reply{200, {}, true});
   t.restart();
   EXPECT_FALSE(UpdateServerAddressFile(QString()));

@@ -2,12 +2,13 @@
 // when it is authentic: over https with a checked certificate (the deployment's own CA file, or
 // the system's), or signed with the update key. Anything else leaves the file as it was and says
 // why in the log. Certificates are made here with openssl.
-#include "app/AppState.h"
 #include "app/UpdateManifest.h"
 #include "app/UpdateRecord.h"
+#include "app/UpdateSettings.h"
 #include "app/json.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/EventLog.h"
 #include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
@@ -37,16 +38,16 @@ class ServerListAuthTest : public ::testing::Test {
     paths::SetAppFolder(m_dir.path());
     settings::SetRoot(m_settings.path());
     AppState& app = App();
-    app.serverList = JsonValue();
+    update::Config().serverList = JsonValue();
     app.inHouseDbHost = QStringLiteral("10.0.0.9");
     app.updateServerHost.clear();
-    app.serverListCaFile.clear();
-    update::GenerateKeyPair(&app.updatePublicKey, &m_secret);
+    update::Config().serverListCaFile.clear();
+    update::GenerateKeyPair(&update::Config().publicKey, &m_secret);
   }
   void TearDown() override {
-    App().serverListCheckerUrl.clear();
-    App().serverListCaFile.clear();
-    App().updatePublicKey.clear();
+    update::Config().serverListCheckerUrl.clear();
+    update::Config().serverListCaFile.clear();
+    update::Config().publicKey.clear();
   }
 
   void WriteList(const QByteArray& bytes) {
@@ -134,7 +135,7 @@ TEST_F(ServerListAuthTest, AnswersThatMoveAHostMustBeSigned) {
       {"signature_not_hex", Answer(moved, QByteArray(128, 'z')), "neither over"},
       {"signed_but_older", Answer(older, Signature(older, m_secret)), "ver 4 is older than"},
   };
-  App().serverListCheckerUrl = m_server.Url(kChecker);
+  update::Config().serverListCheckerUrl = m_server.Url(kChecker);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteList(kCurrent);
@@ -180,7 +181,7 @@ TEST_F(ServerListAuthTest, UnauthenticatedAnswersCannotMakeWayForAReplay) {
       {"ver_lowered", "{\"ver\": 1, " + servers + "}"},
       {"ver_raised", "{\"ver\": 99999999, " + servers + "}"},
   };
-  App().serverListCheckerUrl = m_server.Url(kChecker);
+  update::Config().serverListCheckerUrl = m_server.Url(kChecker);
   const QString path = ServerAddressFilePath();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -250,8 +251,8 @@ TEST_F(ServerListAuthTest, HttpsCountsOnlyWithACheckedCertificate) {
     HttpTestServer tls(Cert(c.server + QStringLiteral(".pem")),
                        Cert(c.server + QStringLiteral(".key")));
     tls.Set(kChecker, Answer(moved));
-    App().serverListCheckerUrl = tls.Url(kChecker);
-    App().serverListCaFile = c.caFile;
+    update::Config().serverListCheckerUrl = tls.Url(kChecker);
+    update::Config().serverListCaFile = c.caFile;
     WriteList(kCurrent);
     QFile::remove(eventlog::FilePath());
     EXPECT_EQ(UpdateServerAddressFile(QString()), c.logged == nullptr);

@@ -1,11 +1,12 @@
 // Steps 3 to 6 of start-up together: the hosts the server list names replace the built-in ones,
 // and neither a missing nor a silent server holds start-up beyond the timeouts.
-#include "app/AppState.h"
 #include "app/StartupNetwork.h"
 #include "app/UpdateManifest.h"
+#include "app/UpdateSettings.h"
 #include "app/UpdateTransfer.h"
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
@@ -29,7 +30,7 @@ class StartupNetworkTest : public ::testing::Test {
     paths::SetAppFolder(m_dir.path());
     // Signed lists taken here are remembered here.
     settings::SetRoot(m_settings.path());
-    App().serverList = JsonValue();
+    update::Config().serverList = JsonValue();
     Deployment d;
     d.inHouseDbHost = QStringLiteral("10.0.0.1");
     ApplyDeployment(d);
@@ -70,11 +71,11 @@ TEST_F(StartupNetworkTest, ServerListHostsReplaceTheBuiltInOnes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     App().inHouseDbHost = QStringLiteral("10.0.0.1");
-    App().serverListCheckerUrl = m_server.Url(kChecker);
+    update::Config().serverListCheckerUrl = m_server.Url(kChecker);
     // A list that moves the staff database must be signed with the update key.
     const QByteArray data = "{\"ver\": 2, \"servers\": [" + c.servers + "]}";
     QByteArray secret;
-    update::GenerateKeyPair(&App().updatePublicKey, &secret);
+    update::GenerateKeyPair(&update::Config().publicKey, &secret);
     const QByteArray sig =
         update::Sign(update::ServerListMessage(ParseJson(QString::fromUtf8(data))), secret).toHex();
     m_server.Set(kChecker, "{\"success\": true, \"data\": " + data + ", \"sig\": \"" + sig + "\"}");
@@ -91,7 +92,7 @@ TEST_F(StartupNetworkTest, AnUnreadableServerListIsReadAndReportedOnce) {
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write("{\"ver\": \"\xC7\xD1\"}");
   f.close();
-  App().serverListCheckerUrl = m_server.Url(kChecker);
+  update::Config().serverListCheckerUrl = m_server.Url(kChecker);
   m_server.Set(kChecker, QByteArrayLiteral("{\"success\": false}"));
   RunStartupNetworkSteps();
   ASSERT_EQ(m_prompt.MessageTexts().size(), 1);
@@ -105,9 +106,9 @@ TEST_F(StartupNetworkTest, SilentServersCostNoMoreThanTheirTimeouts) {
   silent.Set(kChecker, HttpTestServer::Reply{200, {}, true});
   silent.Set(QStringLiteral("/download/자동업데이트_v1/VerProbeV1.manifest"),
              HttpTestServer::Reply{200, {}, true});
-  App().serverListCheckerUrl = silent.Url(kChecker);
+  update::Config().serverListCheckerUrl = silent.Url(kChecker);
   QByteArray secret;
-  update::GenerateKeyPair(&App().updatePublicKey, &secret);
+  update::GenerateKeyPair(&update::Config().publicKey, &secret);
   ASSERT_TRUE(
       WriteUTF8(ServerAddressFilePath(),
                 QStringLiteral("{\"ver\": 1, \"servers\": [{\"name\": \"자동업데이트_런처\", "
@@ -137,14 +138,14 @@ TEST_F(StartupNetworkTest, DrippingOrEndlessServersCostNoMoreThanTheirDeadlines)
     HttpTestServer hostile;
     hostile.Set(kChecker, reply);
     hostile.Set(QStringLiteral("/download/자동업데이트_v1/VerProbeV1.manifest"), reply);
-    App().serverListCheckerUrl = hostile.Url(kChecker);
+    update::Config().serverListCheckerUrl = hostile.Url(kChecker);
     ASSERT_TRUE(
         WriteUTF8(ServerAddressFilePath(),
                   QStringLiteral("{\"ver\": 1, \"servers\": [{\"name\": \"자동업데이트_런처\", "
                                  "\"host\": \"") +
                       hostile.HostPort() + QStringLiteral("\"}]}")));
     QByteArray secret;
-    update::GenerateKeyPair(&App().updatePublicKey, &secret);
+    update::GenerateKeyPair(&update::Config().publicKey, &secret);
     m_prompt.Clear();
     QElapsedTimer t;
     t.start();

@@ -2,12 +2,13 @@
 // a helper is installed only as the signed manifest names it (name, revision, bytes, expiry,
 // never older than before); downloads never write through links planted in the folder; and
 // only what the checker left in this run, as its manifest says, is handed to the swap.
-#include "app/AppState.h"
 #include "app/StartupNetwork.h"
 #include "app/UpdateRecord.h"
+#include "app/UpdateSettings.h"
 #include "app/UpdateTransfer.h"
 #include "app/modAutoUpdateV1_Launcher.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/EventLog.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
@@ -55,7 +56,7 @@ class UpdateSecurityTest : public ::testing::Test {
     settings::SetRoot(m_settings.path());
     // The checker run from here keeps its records in the same place.
     qputenv("SENDORA_SETTINGS_DIR", m_settings.path().toUtf8());
-    App().serverList = JsonValue();
+    update::Config().serverList = JsonValue();
     Deployment d;
     d.updateServerHost = m_server.HostPort();
     ApplyDeployment(d);
@@ -111,8 +112,8 @@ TEST_F(UpdateSecurityTest, WithoutAKeyNothingIsFetchedOrRun) {
     QFile::remove(eventlog::FilePath());
     QFile::remove(Local(QStringLiteral("ran.txt")));
     m_server.ClearLog();
-    App().updatePublicKey = c.key;
-    App().updateAllowUnsigned = c.allowUnsigned;
+    update::Config().publicKey = c.key;
+    update::Config().allowUnsigned = c.allowUnsigned;
     RunStartupNetworkSteps();
     EXPECT_EQ(QFile::exists(Local(QStringLiteral("ran.txt"))), c.runs);
     EXPECT_EQ(m_server.Targets().isEmpty(), !c.runs);
@@ -124,7 +125,7 @@ TEST_F(UpdateSecurityTest, WithoutAKeyNothingIsFetchedOrRun) {
 }
 
 TEST_F(UpdateSecurityTest, HelpersAreInstalledOnlyAsTheirSignedManifestSays) {
-  App().updatePublicKey = m_publicKey;
+  update::Config().publicKey = m_publicKey;
   const QByteArray checker = ReadAll(QStringLiteral(SENDORA_BIN_DIR "/VerProbeV1"));
   const QByteArray swapper = Script("echo 1.0.0." + QByteArray::number(kRevision));
   QString otherKey;
@@ -182,7 +183,7 @@ TEST_F(UpdateSecurityTest, HelpersAreInstalledOnlyAsTheirSignedManifestSays) {
 }
 
 TEST_F(UpdateSecurityTest, DownloadsDoNotWriteThroughPlantedLinks) {
-  App().updateAllowUnsigned = true;
+  update::Config().allowUnsigned = true;
   QTemporaryDir outside;
   const QString victim = outside.path() + QStringLiteral("/victim");
   QFile v(victim);
@@ -230,7 +231,7 @@ TEST_F(UpdateSecurityTest, DownloadReplacedWhileCheckedIsNotInstalled) {
 }
 
 TEST_F(UpdateSecurityTest, OnlyWhatTheCheckerLeftInThisRunIsHandedOn) {
-  App().updateAllowUnsigned = true;
+  update::Config().allowUnsigned = true;
   WriteScript(QStringLiteral("swapfiles"), "exit 0");
   const QString app = ApplicationFileName();
   const QByteArray copy = "the new build";

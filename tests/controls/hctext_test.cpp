@@ -1,8 +1,8 @@
 // HCText driven with real key events on the offscreen platform: what the user sees in the box,
 // where the caret stands, which keys beep and which messages come up.
 #include "controls/HCText.h"
-#include "app/AppState.h"
 #include "controls/ControlSupport.h"
+#include "platform/AppState.h"
 #include "platform/InputMode.h"
 #include "support/ScriptedPrompt.h"
 

@@ -1,9 +1,9 @@
 // The sender-number dialog with real widgets against the private server.
-#include "app/AppState.h"
 #include "customers/FrmCertifiedTelNumMng.h"
 #include "db/DbState.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
+#include "platform/AppState.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TcpProxy.h"
 #include "support/TestDb.h"

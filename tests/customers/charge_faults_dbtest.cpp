@@ -1,11 +1,11 @@
 // The charge under faults: lost connections before, during and after its COMMIT, an idle
 // connection the server dropped, a server restart, amounts beyond the columns, lax servers.
-#include "app/AppState.h"
 #include "controls/HCText.h"
 #include "customers/ChargeDialogSupport.h"
 #include "customers/fBFill_Save.h"
 #include "db/DbState.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppState.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TcpProxy.h"
 #include "support/TestDb.h"

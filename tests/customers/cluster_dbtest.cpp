@@ -1,15 +1,15 @@
 // The program on a three-node cluster: host lists, a node killed between and during charges, a
 // node that stops answering, concurrent charges on two nodes, lists and reports through a
 // node's loss. The cluster is real (scripts/cluster.sh); the proxy only holds packets.
-#include "app/AppState.h"
 #include "controls/HCTerm.h"
 #include "controls/HCText.h"
 #include "customers/ChargeDialogSupport.h"
-#include "customers/FrmMain.h"
 #include "customers/fBFill_Save.h"
 #include "db/DbState.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
+#include "mainwindow/FrmMain.h"
+#include "platform/AppState.h"
 #include "platform/SettingsStore.h"
 #include "reports/fRChargeList.h"
 #include "support/Cluster.h"

@@ -1,9 +1,9 @@
 // The customer dialog with real widgets against the private server.
-#include "app/AppState.h"
 #include "controls/HCText.h"
 #include "customers/CustomerListOwner.h"
 #include "customers/fBCust_Save.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppState.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestDb.h"

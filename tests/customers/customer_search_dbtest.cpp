@@ -1,7 +1,7 @@
 // The customer search statement against the private server: what matches and what does not.
-#include "app/AppState.h"
 #include "customers/CustomerSearch.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppState.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestDb.h"
 

@@ -1,9 +1,9 @@
 // The charge dialog with real widgets against the private server.
-#include "app/AppState.h"
 #include "controls/HCText.h"
 #include "customers/ChargeDialogSupport.h"
 #include "customers/fBFill_Save.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppState.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestDb.h"
 #include "support/Typing.h"

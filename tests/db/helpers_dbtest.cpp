@@ -1,9 +1,9 @@
 // The query helpers and the SQL log files, through DBInit against the private server.
-#include "app/AppState.h"
 #include "db/DbState.h"
 #include "db/SqlLog.h"
 #include "db/modMySQL_Func.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedPrompt.h"

@@ -55,16 +55,6 @@ TEST(SqlLog, LineHasTimeElapsedStatementAndResult) {
   clock_::SetLocalNowOverride(nullptr);
 }
 
-TEST(SqlLog, LeadingNumberParsesLikeTheOldRuntime) {
-  const struct {
-    const char* text;
-    double value;
-  } cases[] = {{"3", 3}, {"0.5", 0.5}, {" 2.25 ", 2.25}, {"4abc", 4},   {"abc", 0},
-               {"", 0},  {"-1", -1},   {"1 0", 10},      {"1.2.3", 1.2}};
-  for (const auto& c : cases)
-    EXPECT_DOUBLE_EQ(LeadingNumber(QLatin1String(c.text)), c.value) << c.text;
-}
-
 class SlowLogTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,10 +1,10 @@
 // The common grid design, number columns, the sum grid of the report windows, the grand-total
 // row, column moves and the report windows' resize rules.
 #include "grid/MduSpread.h"
-#include "app/AppState.h"
 #include "grid/SpreadGrid.h"
 #include "grid/modMy_formReSize.h"
 #include "grid/modSpread60.h"
+#include "platform/AppState.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedPrompt.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 // The real login dialog on the offscreen platform against the private server: the members, the
 // workstation and the settings folder every login test starts from.
-#include "app/AppState.h"
 #include "db/modMySQL_Func.h"
 #include "login/frmLogin.h"
+#include "platform/AppState.h"
 #include "platform/MacAddress.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"

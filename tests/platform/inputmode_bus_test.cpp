@@ -1,10 +1,10 @@
 // The input-mode layer against a private session bus with a stand-in fcitx5 on it: the fields
 // and windows of the program switching the mode for real, detection, and a framework that goes
 // away or hangs without the user hearing of it.
-#include "app/AppState.h"
 #include "controls/HCText.h"
 #include "customers/fBCust_Save.h"
 #include "grid/SpreadGrid.h"
+#include "platform/AppState.h"
 #include "platform/InputMode.h"
 #include "platform/InputModeFcitx.h"
 #include "support/FakeFcitx.h"

@@ -3,13 +3,13 @@
 // through the X server, and the mode read from fcitx5's controller a moment after each step, the
 // way busctl reads it. fcitx5 keeps a mode per window and learns of focus changes on its own
 // schedule, which the stand-in of inputmode_bus_test does not.
-#include "app/AppState.h"
 #include "controls/HCText.h"
-#include "customers/FrmMain.h"
 #include "customers/fBCust_Save.h"
 #include "customers/fBFill_Save.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
+#include "mainwindow/FrmMain.h"
+#include "platform/AppState.h"
 #include "platform/InputMode.h"
 #include "platform/InputModeFcitx.h"
 #include "platform/SettingsStore.h"

@@ -2,7 +2,7 @@
 // the stored page setup and its defaults, copies, and grids wider than a page.
 #include "PrintTestSupport.h"
 
-#include "app/AppState.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "print/FrmSPPrint_PageSetup.h"

@@ -2,10 +2,10 @@
 // What the report tests share: a fresh database, a session, a fixed local date and readers of
 // the grids.
 
-#include "app/AppState.h"
 #include "controls/HCTerm.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestDb.h"

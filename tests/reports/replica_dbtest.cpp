@@ -1,13 +1,13 @@
 // Reports on a read replica: two private servers of their own, the second replicating the first
 // through its binary log. A report reads the replica; a charge made in the program goes to the
 // primary and reaches the report through replication.
-#include "app/AppState.h"
 #include "controls/HCTerm.h"
 #include "customers/fBFill_Save.h"
 #include "db/DbState.h"
 #include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
+#include "platform/AppState.h"
 #include "reports/fRBalanceCheck.h"
 #include "reports/fRUseList.h"
 #include "support/PrivateServer.h"

@@ -1,6 +1,7 @@
 // The usage ledger with a real window against the private server. Expected values are worked
 // out by hand from the rows each test inserts.
 #include "platform/Process.h"
+#include "print/cFpPreview.h"
 #include "reports/ReportTestSupport.h"
 #include "reports/fRUseList.h"
 

@@ -1,9 +1,9 @@
 // A stand-in for the main program in the update tests: the same start-up steps before the
 // database (deployment, server list, update check), then it notes that it ran and ends, so that
 // the whole update chain can be followed without a database.
-#include "app/AppState.h"
 #include "app/StartupNetwork.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Process.h"
 #include "platform/Prompt.h"
 

@@ -1,7 +1,7 @@
 // Starting the floating-notice helper: its command line, and the one-time missing-file box.
-#include "app/Hoverlet.h"
-#include "app/AppState.h"
+#include "platform/Hoverlet.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "support/ScriptedPrompt.h"
 
 #include <gtest/gtest.h>

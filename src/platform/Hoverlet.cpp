@@ -1,7 +1,7 @@
-#include "app/Hoverlet.h"
+#include "platform/Hoverlet.h"
 
-#include "app/AppState.h"
 #include "platform/AppPaths.h"
+#include "platform/AppState.h"
 #include "platform/Process.h"
 #include "platform/Prompt.h"
 

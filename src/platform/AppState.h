@@ -1,16 +1,11 @@
 #pragma once
-// Process-wide state of the program, in one place. Lower layers read it only through the
-// accessors at the end of this file.
-
-#include "app/UpdateLimits.h"
-#include "app/json.h"
+// Process-wide state of the program, in one place: who the program is, where its servers are,
+// its switches and the staff member signed in. Every layer may read it; start-up and the login
+// write it. Lower layers read it only through the accessors at the end of this file.
 
 #include <QString>
 
 #include <cstdint>
-#include <memory>
-
-class cFpPreview;
 
 // The program's title, also the application name of its settings; the helper programs, which
 // have no title of their own, keep their records under it too.
@@ -25,36 +20,23 @@ struct LoggedInStaff {
 };
 
 struct AppState {
-  AppState();
-  ~AppState();
-
   QString appTitle;             // also the settings application name
   QString companySettingsName;  // settings shared by all of the company's programs
   QString updateServerHost;     // empty: this installation has no update server
-  QString updateScheme = QStringLiteral("http");
-  QString updatePublicKey;  // hex Ed25519 key; when set, downloads must carry its signature
-  bool updateAllowUnsigned = false;  // without a key: take unsigned updates (warned at every start)
-  update::DownloadLimits updateLimits;  // [Update] MaxDownloadMB and DownloadTimeoutSec
-  QString updateBaseAddress;            // kept once the update check has built it
   // This program's own file version; its last part is the revision the update check compares.
   QString fileVersion = QStringLiteral(SENDORA_FILE_VERSION);
   QString inHouseDbHost;
   int inHouseDbPort = 3306;
   QString smsDbHost;
   int smsDbPort = 3306;
-  QString serverListCheckerUrl;
-  QString serverListCaFile;  // empty: the system's certificates
-  QString reportDbHost;      // empty: reports read the SMS database
+  QString reportDbHost;  // empty: reports read the SMS database
   int reportDbPort = 3306;
-  JsonValue serverList;  // the server list file as last loaded; nothing until then
   bool developmentMode = false;
   std::int16_t osTypeCode = 0;
   bool stylingEnabled = false;  // set just before the login
   // The floating-notice helper: 0 not yet looked for, 1 found, 2 missing.
   int hoverletAvailability = 0;
   LoggedInStaff staff;
-  // The print-preview driver, from InitApp to DestroyApp.
-  std::unique_ptr<cFpPreview> printPreview;
 };
 
 AppState& App();
@@ -64,8 +46,3 @@ QString AppTitle();
 const LoggedInStaff& CurrentStaff();
 std::int16_t OSTypeCode();
 bool StylingEnabled();
-// The print-preview driver; null outside InitApp .. DestroyApp.
-cFpPreview* PrintPreview();
-// Start-up makes it and names the application for its settings; shutdown releases it.
-void CreatePrintPreview(const QString& appName);
-void ReleasePrintPreview();

@@ -1,8 +1,5 @@
-#include "customers/FrmMain.h"
+#include "mainwindow/FrmMain.h"
 
-#include "app/AppState.h"
-#include "app/Hoverlet.h"
-#include "app/modMain.h"
 #include "controls/CommandButton.h"
 #include "controls/HCText.h"
 #include "controls/TelFormat.h"
@@ -20,7 +17,9 @@
 #include "grid/SpreadGrid.h"
 #include "grid/modFormIni.h"
 #include "grid/modMy_formReSize.h"
+#include "platform/AppState.h"
 #include "platform/Clock.h"
+#include "platform/Hoverlet.h"
 #include "platform/InputMode.h"
 #include "platform/Prompt.h"
 #include "reports/SummaryWindow.h"
@@ -393,6 +392,6 @@ void FrmMain::closeEvent(QCloseEvent* event) {
   }
   m_closing = true;
   UnloadOtherForms(objectName());
-  DestroyApp();
+  emit Closing();
   event->accept();
 }

@@ -44,6 +44,10 @@ class FrmMain : public QWidget, public CustomerListOwner {
   QPushButton* btnBalanceCheck = nullptr;
   QPushButton* btnClose = nullptr;
 
+ signals:
+  // The window is closing, after every other window closed: the program shuts down.
+  void Closing();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

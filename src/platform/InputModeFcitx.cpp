@@ -8,8 +8,6 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <algorithm>
-
 namespace inputmode {
 
 namespace {
@@ -130,7 +128,6 @@ void FcitxBackend::OnActivation() {
   m_active = QApplication::activeWindow();
   m_served = false;
   ++m_activation;
-  m_sinceActivation.start();
   if (m_active && !Replaced(*this)) ServeLater(m_reported ? kUnreportedMs : kSettleMs);
 }
 
@@ -142,14 +139,12 @@ void FcitxBackend::OnOwnerChanged(bool running) {
   m_contexts.clear();
   if (!running) return;
   m_quiet.setRemainingTime(0);
-  m_sinceActivation.start();
   if (m_active) ServeLater(m_reported ? kUnreportedMs : kSettleMs);
 }
 
 void FcitxBackend::ServeLater(int delayMs) {
   const int activation = m_activation;
-  const qint64 left = std::max<qint64>(delayMs - m_sinceActivation.elapsed(), 0);
-  QTimer::singleShot(int(left) + 1, this, [this, activation] {
+  QTimer::singleShot(delayMs, this, [this, activation] {
     if (activation != m_activation || m_served || !m_active || Replaced(*this)) return;
     if (m_active == QApplication::activeWindow()) Serve(m_active);
   });

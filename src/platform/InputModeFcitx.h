@@ -59,6 +59,8 @@ class FcitxBackend final : public QObject, public Backend {
   void SetConversionMode(QWidget* window, bool hangul) override;
   // "fcitx5" while its controller is on the bus, "none" while it is not.
   QString Name() const override;
+  // Follows the active window only while in use.
+  void Installed(bool inUse) override;
 
  private slots:
   void OnCurrentIM(const QString& name, const QString& uniqueName, const QString& language,

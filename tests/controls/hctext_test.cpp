@@ -13,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -536,6 +537,13 @@ TEST_F(HCTextTest, LockedFieldTakesNoTypingButReportsClicks) {
   EXPECT_TRUE(F(1)->txtBox->hasFocus());
 }
 
+// What Qt asks the focused box before it lets the input method compose in it.
+bool FocusTakesInputMethod() {
+  QInputMethodQueryEvent query(Qt::ImEnabled);
+  QCoreApplication::sendEvent(QGuiApplication::focusObject(), &query);
+  return query.value(Qt::ImEnabled).toBool();
+}
+
 TEST_F(HCTextTest, LockedFieldTakesNothingFromTheInputMethodWhateverItsMode) {
   Build(1);
   HCText* f = F(0);
@@ -551,7 +559,7 @@ TEST_F(HCTextTest, LockedFieldTakesNothingFromTheInputMethodWhateverItsMode) {
     f->SetIMEMode(c.mode);
     if (!c.lockFirst) f->SetLocked(true);
     Focus(f);
-    EXPECT_FALSE(f->txtBox->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_FALSE(FocusTakesInputMethod());
     EXPECT_FALSE(f->txtBox->testAttribute(Qt::WA_InputMethodEnabled));
     EXPECT_EQ(f->txtBox->inputMethodHints(), Qt::ImhNone);
     QInputMethodEvent composing(U(u"하"), {});
@@ -562,13 +570,35 @@ TEST_F(HCTextTest, LockedFieldTakesNothingFromTheInputMethodWhateverItsMode) {
     EXPECT_EQ(Box(f), QStringLiteral("hg1"));
 
     f->SetLocked(false);  // unlocked, the same text goes in
-    EXPECT_TRUE(f->txtBox->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_TRUE(FocusTakesInputMethod());
     EXPECT_EQ(f->txtBox->inputMethodHints(), c.mode == 8 ? Qt::ImhLatinOnly : Qt::ImhNone);
     f->txtBox->end(false);
     QCoreApplication::sendEvent(f->txtBox, &commit);
     EXPECT_EQ(Box(f), U(u"hg1한"));
     m_park->setFocus();
   }
+}
+
+TEST_F(HCTextTest, InputMethodIsOffOnlyInTheDisabledMode) {
+  Build(1);
+  HCText* f = F(0);
+  const struct {
+    int mode;
+    bool takes;  // what the input method hears from the focused box
+  } cases[] = {{0, true}, {8, true}, {10, true}, {3, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode);
+    f->SetIMEMode(c.mode);
+    Focus(f);
+    EXPECT_EQ(FocusTakesInputMethod(), c.takes);
+    m_park->setFocus();
+  }
+  // Set while the field has the focus.
+  Focus(f);
+  f->SetIMEMode(0);
+  EXPECT_TRUE(FocusTakesInputMethod());
+  f->SetIMEMode(3);
+  EXPECT_FALSE(FocusTakesInputMethod());
 }
 
 TEST_F(HCTextTest, EmptyInputMethodEventsAreNoComposing) {

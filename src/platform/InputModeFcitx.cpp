@@ -136,6 +136,8 @@ bool FcitxBackend::Served(const QWidget* top) const {
 }
 
 void FcitxBackend::OnActivation() {
+  // The focus going to a popup and back leaves the window as it was; fcitx5 kept its mode.
+  if (m_served && m_active && m_active == QApplication::activeWindow()) return;
   // Comes after the window's focus widget already had its focus-in.
   m_active = QApplication::activeWindow();
   m_served = false;

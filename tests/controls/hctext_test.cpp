@@ -736,6 +736,73 @@ TEST_F(HCTextTest, FieldRestoresItsInputModeWhenTheFocusComesBack) {
   EXPECT_TRUE(GetHanEngMode(F(2)->txtBox));
 }
 
+// One mode for every window, like the test context, counting how often it is read: each read
+// waits for the input method.
+class CountingContext final : public inputmode::Backend {
+ public:
+  bool ConversionMode(QWidget*, bool* hangul, long*, QString*) override {
+    ++reads;
+    *hangul = this->hangul;
+    return true;
+  }
+  void SetConversionMode(QWidget*, bool mode) override { hangul = mode; }
+  QString Name() const override { return QStringLiteral("counting"); }
+  bool hangul = false;
+  int reads = 0;
+};
+
+TEST_F(HCTextTest, ComposingReadsTheModeOncePerVisitNotAtEveryKeystroke) {
+  CountingContext context;
+  inputmode::Backend* const shared = inputmode::SetBackend(&context);
+  struct Restore {
+    inputmode::Backend* backend;
+    ~Restore() { inputmode::SetBackend(backend); }
+  } restore{shared};
+  Build(2);
+  HCText* f = F(0);
+  const auto compose = [f] {
+    // "한글": six keystrokes, each a composing event, two syllables committed.
+    for (const char16_t* preedit : {u"ㅎ", u"하", u"한"}) {
+      QInputMethodEvent e(U(preedit), {});
+      QCoreApplication::sendEvent(f->txtBox, &e);
+    }
+    for (const char16_t* preedit : {u"ㄱ", u"그", u"글"}) {
+      QInputMethodEvent e(U(preedit), {});
+      if (preedit[0] == u'ㄱ') e.setCommitString(U(u"한"));
+      QCoreApplication::sendEvent(f->txtBox, &e);
+    }
+    QInputMethodEvent done;
+    done.setCommitString(U(u"글"));
+    QCoreApplication::sendEvent(f->txtBox, &done);
+  };
+  Focus(f);               // first visit in English
+  context.hangul = true;  // switched with a key the field does not see
+  int before = context.reads;
+  compose();
+  EXPECT_EQ(context.reads - before, 1);
+  EXPECT_EQ(Box(f), U(u"한글"));
+
+  // The mode key between two words: read at the key, and again at the composing after it.
+  before = context.reads;
+  QTest::sendKeyEvent(QTest::Press, f->txtBox, Qt::Key_Hangul, QString(), {});
+  compose();
+  EXPECT_EQ(context.reads - before, 2);
+
+  // Every visit reads it afresh, and what composing read is what the field comes back to.
+  Focus(F(1));
+  context.hangul = false;
+  Focus(f);
+  EXPECT_TRUE(context.hangul);
+  context.hangul = false;
+  before = context.reads;
+  compose();
+  EXPECT_EQ(context.reads - before, 1);
+  Focus(F(1));
+  context.hangul = true;
+  Focus(f);
+  EXPECT_FALSE(context.hangul);
+}
+
 TEST_F(HCTextTest, OldSystemsHaveNoInputModeMemory) {
   App().osTypeCode = 51;
   Build();

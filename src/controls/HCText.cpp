@@ -433,7 +433,10 @@ void HCText::BoxKeyPress(QKeyEvent* event) {
     const qsizetype dot = text.indexOf(u'.');
     txtBox->setCursorPosition(dot < 0 ? 0 : int(dot) + 1);
   }
-  if (code == 229 && m_imeMemory) RememberInputMode();
+  if (code == 229 && m_imeMemory) {
+    RememberInputMode();
+    m_modeSeenComposing = false;  // the key may switch the mode: the next composing asks again
+  }
   emit KeyDown(code, shift);
   if (m_autoTab && (code == 40 || code == 38)) {
     event->accept();
@@ -570,8 +573,13 @@ void HCText::BoxInputMethod(QInputMethodEvent* event) {
   auto* box = static_cast<HCTextBox*>(txtBox);
   const QString commit = event->commitString();
   // The user is composing: whatever mode that is, it is this field's mode from now on. (The
-  // input method also sends empty events, when a field takes the focus.)
-  if (m_imeMemory && (!commit.isEmpty() || !event->preeditString().isEmpty())) RememberInputMode();
+  // input method also sends empty events, when a field takes the focus.) Asked once, not at
+  // every keystroke of the syllables that follow: each asking waits for the input method.
+  if (m_imeMemory && !m_modeSeenComposing &&
+      (!commit.isEmpty() || !event->preeditString().isEmpty())) {
+    RememberInputMode();
+    m_modeSeenComposing = true;
+  }
   if (commit.isEmpty()) {
     box->BaseInputMethod(event);
     return;
@@ -603,6 +611,8 @@ void HCText::RememberInputMode() { m_rememberedHangul = GetHanEngMode(txtBox); }
 // ---- focus ----
 
 void HCText::BoxFocusIn(Qt::FocusReason) {
+  // The mode may have been switched elsewhere meanwhile.
+  m_modeSeenComposing = false;
   // Coming back from another window or a popup menu is no arrival.
   if (m_hasFocus) return;
   m_hasFocus = true;

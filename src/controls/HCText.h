@@ -187,6 +187,7 @@ class HCText : public QWidget {
   bool m_imeMemory = false;
   bool m_firstFocus = false;
   bool m_rememberedHangul = false;
+  bool m_modeSeenComposing = false;  // composing has set the remembered mode since the focus came
 
   int m_lineWidth = 1;
   controls::OleColor m_lineColor = controls::kWhite;

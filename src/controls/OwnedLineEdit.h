@@ -3,8 +3,10 @@
 // control that owns it. The owner detaches itself while it is destroyed, since the box still
 // loses the focus then.
 //
-// A read-only box takes nothing from the input method: Qt's line edit still says it accepts
-// input-method text when read-only, so the input method would compose in it and commit into it.
+// Qt's line edit tells the input method it takes input-method text whenever it is enabled,
+// read-only or not, and whatever its WA_InputMethodEnabled attribute, so the input method would
+// compose in it and commit into it. This box says no while read-only or while its owner has
+// taken the attribute away, and a read-only box refuses what is sent to it anyway.
 
 #include <QFocusEvent>
 #include <QInputMethodEvent>
@@ -21,7 +23,8 @@ class OwnedLineEdit : public QLineEdit {
   void BaseKeyPress(QKeyEvent* event) { QLineEdit::keyPressEvent(event); }
   void BaseInputMethod(QInputMethodEvent* event) { QLineEdit::inputMethodEvent(event); }
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
-    if (query == Qt::ImEnabled && isReadOnly()) return false;
+    if (query == Qt::ImEnabled && (isReadOnly() || !testAttribute(Qt::WA_InputMethodEnabled)))
+      return false;
     return QLineEdit::inputMethodQuery(query);
   }
   void Detach() { m_owner = nullptr; }

@@ -26,18 +26,27 @@ std::unique_ptr<Backend> DetectPlatformBackend() {
 }
 
 Backend* g_backend = nullptr;
+Backend* g_detected = nullptr;  // once detected
 
 Backend& Current() { return g_backend ? *g_backend : DetectedBackend(); }
 
 }  // namespace
 
-Backend* SetBackend(Backend* backend) {
-  Backend* previous = g_backend;
-  g_backend = backend;
-  return previous;
+Backend::~Backend() {
+  if (g_backend == this) SetBackend(nullptr);
 }
 
-bool Replaced(const Backend& backend) { return g_backend && g_backend != &backend; }
+Backend* SetBackend(Backend* backend) {
+  Backend* const previous = g_backend;
+  Backend* const before = previous ? previous : g_detected;
+  g_backend = backend;
+  Backend* const after = backend ? backend : g_detected;
+  if (before != after) {
+    if (before) before->Installed(false);
+    if (after) after->Installed(true);
+  }
+  return previous;
+}
 
 std::unique_ptr<Backend> MakeNoFrameworkBackend() { return std::make_unique<NoFramework>(); }
 
@@ -46,7 +55,9 @@ Backend& DetectedBackend() {
   // Kept to the end of the process: a bus connection must not be torn down after Qt's own.
   static Backend* const detected = [] {
     std::unique_ptr<Backend> found = DetectPlatformBackend();
-    return (found ? std::move(found) : MakeNoFrameworkBackend()).release();
+    g_detected = (found ? std::move(found) : MakeNoFrameworkBackend()).release();
+    if (!g_backend) g_detected->Installed(true);
+    return g_detected;
   }();
   return *detected;
 }

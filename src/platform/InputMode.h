@@ -16,7 +16,8 @@ namespace inputmode {
 
 class Backend {
  public:
-  virtual ~Backend() = default;
+  // One that goes while in use leaves the detected one in its place.
+  virtual ~Backend();
   // Conversion mode of the input context of the widget's window: true = native (Hangul).
   // Returns false and fills the error number and text when the context cannot be read.
   virtual bool ConversionMode(QWidget* window, bool* hangul, long* errorNumber,
@@ -24,13 +25,14 @@ class Backend {
   virtual void SetConversionMode(QWidget* window, bool hangul) = 0;
   // The framework behind it, for diagnostics: "fcitx5", "none", ...
   virtual QString Name() const = 0;
+  // Told when it becomes the backend in use (true) and when it stops being it (false): only the
+  // one in use follows the program's windows.
+  virtual void Installed(bool) {}
 };
 
 // Installs a backend (not owned) and returns the one it replaces; nullptr goes back to the
 // detected one.
 Backend* SetBackend(Backend* backend);
-// True while another backend is installed in this one's place: it then leaves the framework alone.
-bool Replaced(const Backend& backend);
 
 // The backend for when no framework we can drive is running: English, switching ignored.
 std::unique_ptr<Backend> MakeNoFrameworkBackend();

@@ -8,8 +8,6 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <algorithm>
-
 namespace inputmode {
 
 namespace {
@@ -54,8 +52,20 @@ FcitxBackend::FcitxBackend(const QDBusConnection& bus, int timeoutMs, const QDBu
     m_reported = QDBusConnection(plugin).connect(
         QString(), QString(), kContextInterface, QStringLiteral("CurrentIM"), this,
         SLOT(OnCurrentIM(QString, QString, QString, QDBusMessage)));
+}
+
+void FcitxBackend::Installed(bool inUse) {
+  // Without a window of its own it serves nothing and answers no report; its timers are stale.
+  m_active = nullptr;
+  m_served = false;
+  ++m_activation;
   if (!qApp) return;
-  connect(qApp, &QGuiApplication::focusWindowChanged, this, &FcitxBackend::OnActivation);
+  if (!inUse) {
+    disconnect(qApp, &QGuiApplication::focusWindowChanged, this, &FcitxBackend::OnActivation);
+    return;
+  }
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &FcitxBackend::OnActivation,
+          Qt::UniqueConnection);
   if (QApplication::activeWindow()) OnActivation();
 }
 
@@ -126,12 +136,13 @@ bool FcitxBackend::Served(const QWidget* top) const {
 }
 
 void FcitxBackend::OnActivation() {
+  // The focus going to a popup and back leaves the window as it was; fcitx5 kept its mode.
+  if (m_served && m_active && m_active == QApplication::activeWindow()) return;
   // Comes after the window's focus widget already had its focus-in.
   m_active = QApplication::activeWindow();
   m_served = false;
   ++m_activation;
-  m_sinceActivation.start();
-  if (m_active && !Replaced(*this)) ServeLater(m_reported ? kUnreportedMs : kSettleMs);
+  if (m_active) ServeLater(m_reported ? kUnreportedMs : kSettleMs);
 }
 
 void FcitxBackend::OnOwnerChanged(bool running) {
@@ -142,15 +153,13 @@ void FcitxBackend::OnOwnerChanged(bool running) {
   m_contexts.clear();
   if (!running) return;
   m_quiet.setRemainingTime(0);
-  m_sinceActivation.start();
   if (m_active) ServeLater(m_reported ? kUnreportedMs : kSettleMs);
 }
 
 void FcitxBackend::ServeLater(int delayMs) {
   const int activation = m_activation;
-  const qint64 left = std::max<qint64>(delayMs - m_sinceActivation.elapsed(), 0);
-  QTimer::singleShot(int(left) + 1, this, [this, activation] {
-    if (activation != m_activation || m_served || !m_active || Replaced(*this)) return;
+  QTimer::singleShot(delayMs, this, [this, activation] {
+    if (activation != m_activation || m_served || !m_active) return;
     if (m_active == QApplication::activeWindow()) Serve(m_active);
   });
 }
@@ -158,7 +167,7 @@ void FcitxBackend::ServeLater(int delayMs) {
 void FcitxBackend::OnCurrentIM(const QString&, const QString&, const QString&,
                                const QDBusMessage& message) {
   QWidget* top = QApplication::activeWindow();
-  if (!top || top != m_active || !m_running || Replaced(*this)) return;
+  if (!top || top != m_active || !m_running) return;
   // A report for another window's context, late, tells nothing about this one.
   const auto known = m_contexts.constFind(message.path());
   if (known != m_contexts.constEnd() && known.value() && known.value() != top) return;

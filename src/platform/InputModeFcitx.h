@@ -19,7 +19,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -60,6 +59,8 @@ class FcitxBackend final : public QObject, public Backend {
   void SetConversionMode(QWidget* window, bool hangul) override;
   // "fcitx5" while its controller is on the bus, "none" while it is not.
   QString Name() const override;
+  // Follows the active window only while in use.
+  void Installed(bool inUse) override;
 
  private slots:
   void OnCurrentIM(const QString& name, const QString& uniqueName, const QString& language,
@@ -83,9 +84,8 @@ class FcitxBackend final : public QObject, public Backend {
   QDeadlineTimer m_quiet{0};
   std::optional<bool> m_mode;  // the mode last used in the program
   QPointer<QWidget> m_active;  // the window last seen becoming active
-  QElapsedTimer m_sinceActivation;
-  int m_activation = 0;   // counts activations, so that a late timer knows it is stale
-  bool m_served = false;  // m_active is served since it became active
+  int m_activation = 0;        // counts activations, so that a late timer knows it is stale
+  bool m_served = false;       // m_active is served since it became active
   QHash<QString, QPointer<QWidget>> m_contexts;  // fcitx5's input contexts and their windows
   QHash<QObject*, bool> m_pending;               // windows and the mode they get once served
 };

@@ -31,7 +31,8 @@ bool Run(Job* job) {
   });
   QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
   job->start();
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  // An answer given inside start() quit the loop before it ran: exec would wait the whole time.
+  if (!finished) loop.exec(QEventLoop::ExcludeUserInputEvents);
   if (!finished) {
     job->setAutoDelete(true);
     Unanswered() = job;

@@ -5,7 +5,10 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPagedPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -37,6 +40,14 @@ std::vector<Band> MakeBands(const std::vector<double>& edges, double room) {
 }
 bool HasBlank(const QString& text) {
   return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
+}
+// A PDF file, whose text layer is read back. Not the preview: its printer may be set to PDF
+// while the pages go to the preview's own engine.
+bool WritesPdf(QPagedPaintDevice& device) {
+  if (dynamic_cast<QPdfWriter*>(&device)) return true;
+  auto* printer = dynamic_cast<QPrinter*>(&device);
+  return printer && printer->outputFormat() == QPrinter::PdfFormat && printer->paintEngine() &&
+         printer->paintEngine()->type() == QPaintEngine::Pdf;
 }
 }  // namespace
 
@@ -148,6 +159,7 @@ bool SheetPrinter::Print(QPagedPaintDevice& device, int from, int to) {
   const QPageLayout layout = Layout();
   if (!(device.pageLayout() == layout)) device.setPageLayout(layout);
   Paginate(device, device.pageLayout());
+  m_wordByWord = WritesPdf(device);
   const int count = PageCount();
   from = std::max(1, from);
   to = to < 0 ? count : std::min(to, count);
@@ -274,10 +286,11 @@ QColor SheetPrinter::Ink(long ole, QColor fallback) const {
 // Fonts share their blank glyph with control codes (the Nanum fonts with U+0001, most others
 // with the TAB Qt stands a space in for), so painted blanks would read back as control
 // characters. Readers of PDFs find blanks from the gaps between words anyway, so the words are
-// painted where one shaping of the whole text puts them, and the blanks are not painted.
+// painted where one shaping of the whole text puts them, and the blanks are not painted. Other
+// devices have no text layer and get the text in one piece.
 void SheetPrinter::DrawWords(QPainter& p, const QPointF& pos, const QString& text,
                              const QFont& font) const {
-  if (!HasBlank(text)) {
+  if (!m_wordByWord || !HasBlank(text)) {
     p.drawText(pos, text);
     return;
   }

@@ -73,7 +73,7 @@ class SheetPrinter {
   // The text, or its elided form when it is wider than room.
   static QString Fit(Metrics& m, const QString& text, double room);
   QColor Ink(long ole, QColor fallback) const;
-  // drawText with the baseline at pos, blanks left unpainted (see the .cpp).
+  // drawText with the baseline at pos; on a PDF with the blanks left unpainted (see the .cpp).
   void DrawWords(QPainter& p, const QPointF& pos, const QString& text, const QFont& font) const;
 
   const SpreadGrid& m_grid;
@@ -89,6 +89,7 @@ class SheetPrinter {
   double m_headerH = 0, m_footerH = 0;
   double m_unit = 1;  // device pixels per point
   const QPaintDevice* m_device = nullptr;
+  bool m_wordByWord = false;  // Print's device is a PDF
   mutable std::map<QString, QFont> m_fonts;
   mutable std::map<std::pair<int, bool>, QFont> m_cellFonts;
   mutable std::map<const QFont*, Metrics> m_metrics;

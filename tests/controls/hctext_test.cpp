@@ -13,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -536,6 +537,13 @@ TEST_F(HCTextTest, LockedFieldTakesNoTypingButReportsClicks) {
   EXPECT_TRUE(F(1)->txtBox->hasFocus());
 }
 
+// What Qt asks the focused box before it lets the input method compose in it.
+bool FocusTakesInputMethod() {
+  QInputMethodQueryEvent query(Qt::ImEnabled);
+  QCoreApplication::sendEvent(QGuiApplication::focusObject(), &query);
+  return query.value(Qt::ImEnabled).toBool();
+}
+
 TEST_F(HCTextTest, LockedFieldTakesNothingFromTheInputMethodWhateverItsMode) {
   Build(1);
   HCText* f = F(0);
@@ -551,7 +559,7 @@ TEST_F(HCTextTest, LockedFieldTakesNothingFromTheInputMethodWhateverItsMode) {
     f->SetIMEMode(c.mode);
     if (!c.lockFirst) f->SetLocked(true);
     Focus(f);
-    EXPECT_FALSE(f->txtBox->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_FALSE(FocusTakesInputMethod());
     EXPECT_FALSE(f->txtBox->testAttribute(Qt::WA_InputMethodEnabled));
     EXPECT_EQ(f->txtBox->inputMethodHints(), Qt::ImhNone);
     QInputMethodEvent composing(U(u"하"), {});
@@ -562,13 +570,35 @@ TEST_F(HCTextTest, LockedFieldTakesNothingFromTheInputMethodWhateverItsMode) {
     EXPECT_EQ(Box(f), QStringLiteral("hg1"));
 
     f->SetLocked(false);  // unlocked, the same text goes in
-    EXPECT_TRUE(f->txtBox->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_TRUE(FocusTakesInputMethod());
     EXPECT_EQ(f->txtBox->inputMethodHints(), c.mode == 8 ? Qt::ImhLatinOnly : Qt::ImhNone);
     f->txtBox->end(false);
     QCoreApplication::sendEvent(f->txtBox, &commit);
     EXPECT_EQ(Box(f), U(u"hg1한"));
     m_park->setFocus();
   }
+}
+
+TEST_F(HCTextTest, InputMethodIsOffOnlyInTheDisabledMode) {
+  Build(1);
+  HCText* f = F(0);
+  const struct {
+    int mode;
+    bool takes;  // what the input method hears from the focused box
+  } cases[] = {{0, true}, {8, true}, {10, true}, {3, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode);
+    f->SetIMEMode(c.mode);
+    Focus(f);
+    EXPECT_EQ(FocusTakesInputMethod(), c.takes);
+    m_park->setFocus();
+  }
+  // Set while the field has the focus.
+  Focus(f);
+  f->SetIMEMode(0);
+  EXPECT_TRUE(FocusTakesInputMethod());
+  f->SetIMEMode(3);
+  EXPECT_FALSE(FocusTakesInputMethod());
 }
 
 TEST_F(HCTextTest, EmptyInputMethodEventsAreNoComposing) {
@@ -704,6 +734,73 @@ TEST_F(HCTextTest, FieldRestoresItsInputModeWhenTheFocusComesBack) {
   SetHanEngMode(true, englishField->txtBox);
   Focus(F(2));  // a first visit takes the mode it finds
   EXPECT_TRUE(GetHanEngMode(F(2)->txtBox));
+}
+
+// One mode for every window, like the test context, counting how often it is read: each read
+// waits for the input method.
+class CountingContext final : public inputmode::Backend {
+ public:
+  bool ConversionMode(QWidget*, bool* hangul, long*, QString*) override {
+    ++reads;
+    *hangul = this->hangul;
+    return true;
+  }
+  void SetConversionMode(QWidget*, bool mode) override { hangul = mode; }
+  QString Name() const override { return QStringLiteral("counting"); }
+  bool hangul = false;
+  int reads = 0;
+};
+
+TEST_F(HCTextTest, ComposingReadsTheModeOncePerVisitNotAtEveryKeystroke) {
+  CountingContext context;
+  inputmode::Backend* const shared = inputmode::SetBackend(&context);
+  struct Restore {
+    inputmode::Backend* backend;
+    ~Restore() { inputmode::SetBackend(backend); }
+  } restore{shared};
+  Build(2);
+  HCText* f = F(0);
+  const auto compose = [f] {
+    // "한글": six keystrokes, each a composing event, two syllables committed.
+    for (const char16_t* preedit : {u"ㅎ", u"하", u"한"}) {
+      QInputMethodEvent e(U(preedit), {});
+      QCoreApplication::sendEvent(f->txtBox, &e);
+    }
+    for (const char16_t* preedit : {u"ㄱ", u"그", u"글"}) {
+      QInputMethodEvent e(U(preedit), {});
+      if (preedit[0] == u'ㄱ') e.setCommitString(U(u"한"));
+      QCoreApplication::sendEvent(f->txtBox, &e);
+    }
+    QInputMethodEvent done;
+    done.setCommitString(U(u"글"));
+    QCoreApplication::sendEvent(f->txtBox, &done);
+  };
+  Focus(f);               // first visit in English
+  context.hangul = true;  // switched with a key the field does not see
+  int before = context.reads;
+  compose();
+  EXPECT_EQ(context.reads - before, 1);
+  EXPECT_EQ(Box(f), U(u"한글"));
+
+  // The mode key between two words: read at the key, and again at the composing after it.
+  before = context.reads;
+  QTest::sendKeyEvent(QTest::Press, f->txtBox, Qt::Key_Hangul, QString(), {});
+  compose();
+  EXPECT_EQ(context.reads - before, 2);
+
+  // Every visit reads it afresh, and what composing read is what the field comes back to.
+  Focus(F(1));
+  context.hangul = false;
+  Focus(f);
+  EXPECT_TRUE(context.hangul);
+  context.hangul = false;
+  before = context.reads;
+  compose();
+  EXPECT_EQ(context.reads - before, 1);
+  Focus(F(1));
+  context.hangul = true;
+  Focus(f);
+  EXPECT_FALSE(context.hangul);
 }
 
 TEST_F(HCTextTest, OldSystemsHaveNoInputModeMemory) {

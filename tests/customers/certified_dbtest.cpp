@@ -28,9 +28,7 @@ class CertifiedTest : public ::testing::Test {
     App().appTitle = QStringLiteral("Sendora");
     SetDefaultPromptTitle(App().appTitle);
     App().staff.userName = QStringLiteral("김'직원");
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), testdb::Port()));
+    ASSERT_TRUE(testdb::ConnectSms());
     m_admin.Exec(QStringLiteral(
         "INSERT INTO sms_sk.certified_telno (userid, telno, creator_name, bigo) VALUES"
         " ('cust', '01011112222', '처음', ''), ('other', '0212345678', '남', '');"
@@ -197,9 +195,7 @@ TEST_F(CertifiedTest, CutDeleteIsSettledOnlyOnProof) {
         " SELECT code, userid, telno, creator_name, bigo FROM (SELECT 1 AS code, 'cust' AS userid,"
         " '01011112222' AS telno, '처음' AS creator_name, '' AS bigo) AS t"));
     testdb::TcpProxy proxy(testdb::Port());
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), proxy.Port()));
+    ASSERT_TRUE(testdb::ConnectSms(proxy.Port()));
     Db().sessions[0]->OldConnectionWaitMs = 300;
     m_prompt.Clear();
     auto dlg = Open(QStringLiteral("staff1"));

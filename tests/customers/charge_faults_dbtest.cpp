@@ -43,11 +43,7 @@ class ChargeFaultTest : public ::testing::Test {
   }
   void TearDown() override { DBSetCompression(true); }
 
-  void Connect(int port) {
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), port));
-  }
+  void Connect(int port) { ASSERT_TRUE(testdb::ConnectSms(port)); }
 
   // A fresh administrator connection: a restart ends the old one.
   testdb::Admin& Admin() {

@@ -36,9 +36,7 @@ class CustSaveTest : public ::testing::Test {
     settings::SetRoot(m_settings.path());
     App().appTitle = QStringLiteral("Sendora");
     App().staff.userId = QStringLiteral("staff3");
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), testdb::Port()));
+    ASSERT_TRUE(testdb::ConnectSms());
     m_admin.Exec(
         QStringLiteral("INSERT INTO sms_sk.smsuser (userid, userpw, user_passwd, username, "
                        "restcnt, regdate, bigo, hpno, reguser)"
@@ -255,9 +253,7 @@ TEST_F(CustSaveTest, CharacterTheDatabaseCannotHoldWritesNothing) {
 TEST_F(CustSaveTest, EveryFieldStopsAtItsColumnsSizeOnALaxServer) {
   // The server of old that cut over-long values silently.
   m_admin.Exec(QStringLiteral("SET GLOBAL sql_mode = ''"));
-  ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                     QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                     QStringLiteral("euckr"), testdb::Port()));
+  ASSERT_TRUE(testdb::ConnectSms());
   auto dlg = Open(1, &m_list);
   dlg->chkCun->setChecked(false);
   const struct {

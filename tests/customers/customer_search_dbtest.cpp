@@ -31,9 +31,7 @@ class CustomerSearchTest : public ::testing::Test {
         " ('tel', '01099998888', 'x', ''), ('tel', '0212345678', 'x', ''), ('tel', '01011112222', "
         "'x', ''),"
         " ('id12', '0311234567', 'x', '')"));
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), testdb::Port()));
+    ASSERT_TRUE(testdb::ConnectSms());
   }
 
   QStringList Ids(const QString& text) {

@@ -42,9 +42,7 @@ class FillSaveTest : public ::testing::Test {
     SetDefaultPromptTitle(App().appTitle);
     App().staff.userId = staff;
     App().staff.userName = QStringLiteral("박직원");
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), testdb::Port()));
+    ASSERT_TRUE(testdb::ConnectSms());
   }
 
   std::unique_ptr<fBFill_Save> Open(const QString& id, int mode = 1, int code = 0) {
@@ -243,9 +241,7 @@ TEST(FillSaveChild, DISABLED_ChargeManyTimes) {
   App().appTitle = QStringLiteral("Sendora");
   App().staff.userId = QStringLiteral("staff1");
   App().staff.userName = QStringLiteral("동시");
-  ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                     QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                     QStringLiteral("euckr"), testdb::Port()));
+  ASSERT_TRUE(testdb::ConnectSms());
   ScriptedPrompt prompt;
   for (int i = 0; i < 200; ++i) {
     fBFill_Save dlg;

@@ -12,8 +12,7 @@
 #include "platform/SettingsStore.h"
 #include "reports/SummaryWindow.h"
 #include "reports/fRUseList.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TestDb.h"
+#include "support/MainWindowFixture.h"
 #include "support/Typing.h"
 
 #include <gtest/gtest.h>
@@ -29,11 +28,10 @@
 
 namespace {
 
-class FrmMainTest : public ::testing::Test {
+class FrmMainTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    testdb::ResetDatabases();
-    settings::SetRoot(m_settings.path());
+    MainWindowTest::SetUp();
     m_admin.Exec(QStringLiteral(
         "INSERT INTO sms_sk.smsuser (userid, username, restcnt, regdate, bigo, hpno, reguser) "
         "VALUES"
@@ -48,17 +46,7 @@ class FrmMainTest : public ::testing::Test {
   }
 
   std::unique_ptr<FrmMain> Open(const QString& staff) {
-    App().appTitle = QStringLiteral("Sendora");
-    SetDefaultPromptTitle(App().appTitle);
-    App().smsDbHost = testdb::Host();
-    App().staff.userId = staff;
-    App().staff.userName = QStringLiteral("직원");
-    EXPECT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), testdb::Port()));
-    auto w = std::make_unique<FrmMain>();
-    w->setAttribute(Qt::WA_DeleteOnClose, false);
-    w->show();
+    auto w = OpenMainWindow(staff);
     w->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
     return w;
@@ -76,10 +64,6 @@ class FrmMainTest : public ::testing::Test {
     for (int r = 1; r <= w.spList->MaxRows(); ++r) out << w.spList->GetText(col, r);
     return out;
   }
-
-  QTemporaryDir m_settings;
-  testdb::Admin m_admin;
-  ScriptedPrompt m_prompt;
 };
 
 TEST_F(FrmMainTest, ButtonsFollowTheLoginId) {
@@ -102,9 +86,11 @@ TEST_F(FrmMainTest, ButtonsFollowTheLoginId) {
     EXPECT_EQ(w->btnChargeList->isEnabled(), c.chargeList);
     // No button lies over the search box.
     for (QPushButton* b :
-         {w->btnSumFill, w->btnSumUse, w->btnQuery, w->btnLowBalance, w->btnBalanceCheck})
-      if (b->isVisible())
+         {w->btnSumFill, w->btnSumUse, w->btnQuery, w->btnLowBalance, w->btnBalanceCheck}) {
+      if (b->isVisible()) {
         EXPECT_GT(b->x(), w->htField0->geometry().right()) << b->objectName().toStdString();
+      }
+    }
     EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral("  *직원")));
     EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("(HOST: ") + testdb::Host() +
                                           QStringLiteral(")")));

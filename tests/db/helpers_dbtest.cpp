@@ -45,9 +45,7 @@ class HelpersTest : public ::testing::Test {
   bool Init(const QString& slow = QStringLiteral("100")) {
     settings::SaveSetting(QStringLiteral("Sendora"), QStringLiteral("Config"),
                           QStringLiteral("SQLSlowTime"), slow);
-    return DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                  QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                  QStringLiteral("euckr"), testdb::Port());
+    return testdb::ConnectSms();
   }
 
   QStringList SlowLog() const {

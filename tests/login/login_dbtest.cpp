@@ -7,21 +7,13 @@ namespace {
 
 using namespace logintest;
 
-PrivateSessionBus& Bus() {
-  static PrivateSessionBus bus;
-  return bus;
-}
 // Before main: the secret store is looked for on this bus, which has none, never on the
 // desktop's; without it, on no bus at all.
-const bool g_busStarted = [] {
-  if (Bus().Start()) return true;
-  qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
-  return false;
-}();
+const PrivateSessionBus& g_bus = SessionBusBeforeMain();
 
 class NoSecretStore : public ::testing::Environment {
  public:
-  void SetUp() override { EXPECT_TRUE(g_busStarted) << "dbus-daemon could not be started"; }
+  void SetUp() override { EXPECT_TRUE(g_bus.Started()) << "dbus-daemon could not be started"; }
 };
 [[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new NoSecretStore);
 

@@ -9,40 +9,13 @@ namespace {
 
 using namespace logintest;
 
-PrivateSessionBus& Bus() {
-  static PrivateSessionBus bus;
-  return bus;
-}
 // Before main: the store is looked for on this bus, never on the desktop's.
-const bool g_busStarted = Bus().Start();
-
-// Started by the first test that needs it: a keyring that cannot be started fails that test.
-PrivateKeyring* g_keyring = nullptr;
-bool KeyringRuns() {
-  static const bool runs = [] {
-    if (!g_busStarted) {
-      ADD_FAILURE() << "dbus-daemon could not be started";
-      return false;
-    }
-    UseSecretServiceBackend();
-    g_keyring = new PrivateKeyring;
-    if (g_keyring->Start()) return true;
-    ADD_FAILURE() << g_keyring->Error().toStdString();
-    return false;
-  }();
-  return runs;
-}
-
-class StopKeyring : public ::testing::Environment {
- public:
-  void TearDown() override { delete g_keyring; }
-};
-[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new StopKeyring);
+[[maybe_unused]] const PrivateSessionBus& g_bus = SessionBusBeforeMain();
 
 class KeyringLoginTest : public LoginTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(KeyringRuns());
+    ASSERT_TRUE(SharedTestKeyring());
     LoginTest::SetUp();
     Register(QStringLiteral("staff3"), kMac);
     ASSERT_TRUE(secrets::Remove(QStringLiteral("Sendora"), QStringLiteral("passwd")));
@@ -102,9 +75,9 @@ TEST_F(KeyringLoginTest, PasswordKeptInClearByAnOlderVersionMovesToTheKeyring) {
 TEST_F(KeyringLoginTest, KeyringThatDoesNotAnswerGetsOnlyTheDigestKept) {
   auto dlg = Open();
   QTest::keyClicks(dlg->txtPassword, QStringLiteral("pw3"));
-  g_keyring->Pause();
+  SharedTestKeyring()->Pause();
   QTest::mouseClick(dlg->chkpwdSave, Qt::LeftButton);
-  g_keyring->Resume();
+  SharedTestKeyring()->Resume();
   EXPECT_EQ(Stored("issave_passwd"), QStringLiteral("1"));
   EXPECT_EQ(Stored("passwd_digest"), ServerDigest(QStringLiteral("pw3")));
   EXPECT_FALSE(SettingsFile().contains("pw3"));

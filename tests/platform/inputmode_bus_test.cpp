@@ -25,21 +25,17 @@
 
 namespace {
 
-PrivateSessionBus& Bus() {
-  static PrivateSessionBus bus;
-  return bus;
-}
 // Before main: Qt must find this bus as the session bus when it first connects to one. fcitx5 can
 // be started on demand there, as its package allows on a desktop; nothing here may do it.
-const bool g_busStarted = Bus().Start({"org.fcitx.Fcitx5"});
+const PrivateSessionBus& g_bus = SessionBusBeforeMain({"org.fcitx.Fcitx5"});
 
 FakeFcitx* g_fcitx = nullptr;
 
 class FcitxOnTheSessionBus : public ::testing::Environment {
  public:
   void SetUp() override {
-    ASSERT_TRUE(g_busStarted) << "dbus-daemon could not be started";
-    g_fcitx = new FakeFcitx(QString::fromStdString(Bus().Address()));
+    ASSERT_TRUE(g_bus.Started()) << "dbus-daemon could not be started";
+    g_fcitx = new FakeFcitx(QString::fromStdString(g_bus.Address()));
     ASSERT_TRUE(g_fcitx->Register());
     // Detected once, with fcitx5 running; later tests stop and restart it.
     ASSERT_EQ(inputmode::DetectedBackend().Name(), QStringLiteral("fcitx5"));
@@ -220,7 +216,7 @@ TEST_F(InputModeOnBus, WithThePluginsReportsAWindowWaitsUntilFcitxServesIt) {
   // focuses; the real plug-in is not loaded on the offscreen platform.
   const QString pluginName = QStringLiteral("plugin-standin");
   QDBusConnection plugin =
-      QDBusConnection::connectToBus(QString::fromStdString(Bus().Address()), pluginName);
+      QDBusConnection::connectToBus(QString::fromStdString(g_bus.Address()), pluginName);
   const QString owner = plugin.baseService();
   const QString contextA = QStringLiteral("/inputcontext/1");
   const QString contextB = QStringLiteral("/inputcontext/2");
@@ -301,7 +297,7 @@ TEST_F(InputModeOnBus, NothingStartsFcitxOnDemand) {
   }
   QTest::qWait(200);  // and once it has heard
   for (int i = 0; i < 4; ++i) Focus(F(i % 2));
-  EXPECT_FALSE(Bus().Activated("org.fcitx.Fcitx5"));
+  EXPECT_FALSE(g_bus.Activated("org.fcitx.Fcitx5"));
   EXPECT_TRUE(m_prompt.Records().empty());
 }
 
@@ -309,7 +305,7 @@ TEST_F(InputModeOnBus, HungFrameworkIsAskedOnceAndThenLeftAlone) {
   const QString name = QStringLiteral("hung-probe");
   {
     inputmode::FcitxBackend backend(
-        QDBusConnection::connectToBus(QString::fromStdString(Bus().Address()), name), 100);
+        QDBusConnection::connectToBus(QString::fromStdString(g_bus.Address()), name), 100);
     g_fcitx->UserSwitches(true);
     g_fcitx->SetStall(400);
     bool hangul = true;
@@ -330,7 +326,7 @@ TEST_F(InputModeOnBus, HungFrameworkIsAskedOnceAndThenLeftAlone) {
 }
 
 TEST_F(InputModeOnBus, DetectionFindsFcitxOnlyWhereItRuns) {
-  const QString address = QString::fromStdString(Bus().Address());
+  const QString address = QString::fromStdString(g_bus.Address());
   QTemporaryDir noRuntimeBus;
   const struct {
     const char* what;

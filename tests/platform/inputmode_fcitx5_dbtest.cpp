@@ -6,17 +6,14 @@
 #include "controls/HCText.h"
 #include "customers/fBCust_Save.h"
 #include "customers/fBFill_Save.h"
-#include "db/modMySQL_Func.h"
 #include "grid/SpreadGrid.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/AppState.h"
 #include "platform/InputMode.h"
 #include "platform/InputModeFcitx.h"
-#include "platform/SettingsStore.h"
 #include "support/Fcitx5Process.h"
+#include "support/MainWindowFixture.h"
 #include "support/PrivateSessionBus.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TestDb.h"
 #include "support/VirtualDisplay.h"
 #include "support/WindowManagerStandIn.h"
 #include "support/XKeys.h"
@@ -26,7 +23,6 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -36,19 +32,13 @@
 
 namespace {
 
-struct Desktop {
-  VirtualDisplay display;
-  PrivateSessionBus bus;
-};
-Desktop& TheDesktop() {
-  static Desktop desktop;
-  return desktop;
-}
 // Before main: Qt takes its screen, its input-method plug-in and its session bus when the
 // application object is made. fcitx5 can be started on demand there, as its package allows on a
 // desktop; nothing in the program may do it.
+const PrivateSessionBus& g_bus = SessionBusBeforeMain({"org.fcitx.Fcitx5"});
 const bool g_desktopUp = [] {
-  if (!TheDesktop().display.Start() || !TheDesktop().bus.Start({"org.fcitx.Fcitx5"})) return false;
+  static VirtualDisplay display;
+  if (!display.Start() || !g_bus.Started()) return false;
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   setenv("QT_IM_MODULE", "fcitx", 1);
   return true;
@@ -124,42 +114,28 @@ void Active(QWidget* window) {
       << window->objectName().toStdString() << " never became active";
 }
 
-class InputModeWithFcitx5 : public ::testing::Test {
+class InputModeWithFcitx5 : public MainWindowTest {
  protected:
   void SetUp() override {
-    testdb::ResetDatabases();
-    settings::SetRoot(m_settings.path());
+    MainWindowTest::SetUp();
     m_admin.Exec(QStringLiteral(
         "INSERT INTO sms_sk.smsuser (userid, username, restcnt, regdate, bigo, hpno, reguser) "
         "VALUES ('hg1', '한글상사', 10, '2026-01-01', '', '02-555-0000', 'staff1')"));
     App().osTypeCode = 110;
-    App().appTitle = QStringLiteral("Sendora");
-    SetDefaultPromptTitle(App().appTitle);
-    App().smsDbHost = testdb::Host();
-    App().staff.userId = QStringLiteral("staff1");
-    App().staff.userName = QStringLiteral("직원");
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), testdb::Port()));
     m_testContext = inputmode::SetBackend(nullptr);  // the one detected for this process
     ASSERT_TRUE(g_fcitx->Start());
   }
   void TearDown() override {
     inputmode::SetBackend(m_testContext);
-    EXPECT_FALSE(TheDesktop().bus.Activated("org.fcitx.Fcitx5"));
+    EXPECT_FALSE(g_bus.Activated("org.fcitx.Fcitx5"));
   }
 
   std::unique_ptr<FrmMain> OpenMainWindow() {
-    auto w = std::make_unique<FrmMain>();
-    w->setAttribute(Qt::WA_DeleteOnClose, false);
-    w->show();
+    auto w = MainWindowTest::OpenMainWindow(QStringLiteral("staff1"));
     Active(w.get());
     return w;
   }
 
-  QTemporaryDir m_settings;
-  testdb::Admin m_admin;
-  ScriptedPrompt m_prompt;
   WindowManagerStandIn m_windowManager;
   inputmode::Backend* m_testContext = nullptr;
 };

@@ -15,41 +15,14 @@
 
 namespace {
 
-PrivateSessionBus& Bus() {
-  static PrivateSessionBus bus;
-  return bus;
-}
 // Before main: the store is looked for on this bus, never on the desktop's.
-const bool g_busStarted = Bus().Start();
-
-// Started by the first test that needs it: a keyring that cannot be started fails that test.
-PrivateKeyring* g_keyring = nullptr;
-bool KeyringRuns() {
-  static const bool runs = [] {
-    if (!g_busStarted) {
-      ADD_FAILURE() << "dbus-daemon could not be started";
-      return false;
-    }
-    UseSecretServiceBackend();
-    g_keyring = new PrivateKeyring;
-    if (g_keyring->Start()) return true;
-    ADD_FAILURE() << g_keyring->Error().toStdString();
-    return false;
-  }();
-  return runs;
-}
-
-class StopKeyring : public ::testing::Environment {
- public:
-  void TearDown() override { delete g_keyring; }
-};
-[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new StopKeyring);
+[[maybe_unused]] const PrivateSessionBus& g_bus = SessionBusBeforeMain();
 
 const QString kService = QStringLiteral("Sendora-test");
 
 class SecretStore : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(KeyringRuns()); }
+  void SetUp() override { ASSERT_TRUE(SharedTestKeyring()); }
 };
 
 // Items the keyring itself holds for the service and key, asked over the bus by the attributes
@@ -111,7 +84,7 @@ TEST_F(SecretStore, EntriesGoToTheKeyringAndComeBackAsTheyWere) {
 // A store that stops answering costs one bounded wait: the bus itself would wait 25 s.
 TEST_F(SecretStore, AStoreThatDoesNotAnswerIsGivenUpAndComesBackOnceItAnswers) {
   ASSERT_TRUE(secrets::Write(kService, QStringLiteral("stall"), QStringLiteral("kept")));
-  g_keyring->Pause();
+  SharedTestKeyring()->Pause();
   QElapsedTimer waited;
   waited.start();
   EXPECT_EQ(secrets::Read(kService, QStringLiteral("stall")).status, secrets::Status::NoStore);
@@ -122,7 +95,7 @@ TEST_F(SecretStore, AStoreThatDoesNotAnswerIsGivenUpAndComesBackOnceItAnswers) {
   EXPECT_FALSE(secrets::Write(kService, QStringLiteral("stall"), QStringLiteral("lost")));
   EXPECT_FALSE(secrets::Remove(kService, QStringLiteral("stall")));
   EXPECT_LT(waited.elapsed(), secrets::kWaitMs);
-  g_keyring->Resume();
+  SharedTestKeyring()->Resume();
   EXPECT_TRUE(QTest::qWaitFor(
       [] {
         return secrets::Read(kService, QStringLiteral("stall")).status != secrets::Status::NoStore;

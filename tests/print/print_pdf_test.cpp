@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -355,6 +356,17 @@ TEST_F(PrintPdf, TextLayerReadsBackEveryPrintedText) {
        QStringList{QStringLiteral("밑줄 친 제목 1/2"), QStringLiteral("취소 선 (예)"),
                    QStringLiteral("쪽 1 / 전체 1")} +
            head},
+      {"a printer set to write a PDF file",
+       [&] {
+         print::SheetPrinter sheet(*grid, print::PageSetup{});
+         const QString file = spool.Path(QStringLiteral("printer.pdf"));
+         QPrinter printer(QPrinter::HighResolution);
+         printer.setOutputFormat(QPrinter::PdfFormat);
+         printer.setOutputFileName(file);
+         sheet.Print(printer);
+         return file;
+       },
+       head},
       {"a Latin sheet font, Hangul from a fallback font",
        [&] {
          grid->setFont(QFont(QStringLiteral("DejaVu Sans"), 9));

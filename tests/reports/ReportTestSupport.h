@@ -27,11 +27,7 @@ class ReportTest : public ::testing::Test {
   }
   void TearDown() override { clock_::SetLocalNowOverride(nullptr); }
 
-  void Connect() {
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), testdb::Port()));
-  }
+  void Connect() { ASSERT_TRUE(testdb::ConnectSms()); }
 
   static void SetPeriod(HCTerm& term, const char* from, const char* to) {
     term.SetText1(QLatin1String(from));

@@ -157,9 +157,7 @@ TEST_F(BalanceCheckReadTest, AConnectionReplacedMidwayReadsEverythingAgain) {
       "VALUES ('s', 'cut', '20261101100000', 0, 100, 0, '')"));
   testdb::TcpProxy proxy(testdb::Port());
   DBSetCompression(false);  // the proxy looks for the statement's text
-  ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                     QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                     QStringLiteral("euckr"), proxy.Port()));
+  ASSERT_TRUE(testdb::ConnectSms(proxy.Port()));
   m_admin.Exec(QStringLiteral(
       "SET GLOBAL init_connect = \"INSERT INTO sms_sk.smsfill (reguser, userid, regtime, regtype, "
       "casecnt, casemoney, bigo) VALUES ('t', 'cut', '20261208090000', 0, 5, 0, ''); UPDATE "

@@ -129,9 +129,7 @@ class ReplicaFallbackTest : public ::testing::Test {
     m_admin.Exec(rows.arg(QStringLiteral("주서버상사")).arg(70));
     m_proxy = std::make_unique<testdb::TcpProxy>(m_reports->Port());
 
-    ASSERT_TRUE(DBInit(testdb::Host(), QLatin1String(testdb::kSmsUser),
-                       QLatin1String(testdb::kSmsPassword), QStringLiteral("sms_sk"), QString(), -1,
-                       QStringLiteral("euckr"), testdb::Port()));
+    ASSERT_TRUE(testdb::ConnectSms());
     ASSERT_TRUE(DBInitReports(QStringLiteral("127.0.0.1"), m_proxy->Port()));
   }
   void TearDown() override {

@@ -1,6 +1,9 @@
 #include "support/Fcitx5Process.h"
 
+#include "support/ChildDaemon.h"
+
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
@@ -54,15 +57,6 @@ QDBusMessage ControllerCall(const QString& method) {
   return call;
 }
 
-bool NameOwned() {
-  QDBusMessage ask = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-  ask << kService;
-  const QDBusMessage reply = Probe().call(ask, QDBus::Block, 1000);
-  return !reply.arguments().isEmpty() && reply.arguments().constFirst().toBool();
-}
-
 void Write(const QString& path, const char* text) {
   QDir().mkpath(QFileInfo(path).path());
   QFile file(path);
@@ -99,14 +93,13 @@ bool Fcitx5Process::Start() {
 }
 
 bool Fcitx5Process::Stop() {
-  if (m_process.state() != QProcess::NotRunning) {
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-      m_process.kill();
-      m_process.waitForFinished(2000);
-    }
-  }
-  return QTest::qWaitFor([] { return !NameOwned(); }, 5000);
+  StopProcess(m_process);
+  return QTest::qWaitFor(
+      [] {
+        const QDBusConnectionInterface* bus = Probe().interface();
+        return !bus || !bus->isServiceRegistered(kService).value();
+      },
+      5000);
 }
 
 bool Fcitx5Process::Running() const { return m_process.state() == QProcess::Running; }

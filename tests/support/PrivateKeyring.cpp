@@ -1,5 +1,10 @@
 #include "support/PrivateKeyring.h"
 
+#include "support/ChildDaemon.h"
+#include "support/PrivateSessionBus.h"
+
+#include <gtest/gtest.h>
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
@@ -62,15 +67,46 @@ void PrivateKeyring::Resume() { ::kill(static_cast<pid_t>(m_daemon.processId()),
 PrivateKeyring::~PrivateKeyring() {
   if (m_daemon.state() == QProcess::NotRunning) return;
   Resume();
-  m_daemon.terminate();
-  if (!m_daemon.waitForFinished(5000)) {
-    m_daemon.kill();
-    m_daemon.waitForFinished(5000);
-  }
+  StopProcess(m_daemon);
 }
 
 void UseSecretServiceBackend() {
   for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                            "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID"})
     qunsetenv(name);
+}
+
+namespace {
+
+PrivateKeyring* g_shared = nullptr;
+
+// Stopped while the application object still exists.
+class StopSharedKeyring final : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    delete g_shared;
+    g_shared = nullptr;
+  }
+};
+
+}  // namespace
+
+PrivateKeyring* SharedTestKeyring() {
+  static bool failed = false;
+  if (g_shared || failed) return g_shared;
+  [[maybe_unused]] static auto* const stopper =
+      ::testing::AddGlobalTestEnvironment(new StopSharedKeyring);
+  if (!SessionBusBeforeMain().Started()) {
+    ADD_FAILURE() << "dbus-daemon could not be started";
+    failed = true;
+    return nullptr;
+  }
+  UseSecretServiceBackend();
+  g_shared = new PrivateKeyring;
+  if (g_shared->Start()) return g_shared;
+  ADD_FAILURE() << g_shared->Error().toStdString();
+  delete g_shared;
+  g_shared = nullptr;
+  failed = true;
+  return nullptr;
 }

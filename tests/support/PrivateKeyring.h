@@ -33,3 +33,8 @@ class PrivateKeyring {
 // Makes QtKeychain choose the Secret Service whatever desktop the tests were started from: it
 // prefers KWallet on a KDE session. Call before the first secret-store call.
 void UseSecretServiceBackend();
+
+// The keyring of the test program, on the bus of SessionBusBeforeMain, started at the first call
+// with the Secret Service chosen, and stopped after the last test. nullptr, with the reason
+// reported as a test failure, when it cannot be started.
+PrivateKeyring* SharedTestKeyring();

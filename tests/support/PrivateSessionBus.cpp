@@ -1,14 +1,9 @@
 #include "support/PrivateSessionBus.h"
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -49,37 +44,16 @@ bool PrivateSessionBus::Start(std::initializer_list<std::string> activatable) {
   conf << kConfigTail;
   conf.close();
 
-  int out[2];
-  if (pipe(out) != 0) return false;
-  m_pid = fork();
-  if (m_pid < 0) return false;
-  if (m_pid == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    close(out[0]);
-    close(out[1]);
-    const std::string configArg = "--config-file=" + config;
-    execlp("dbus-daemon", "dbus-daemon", configArg.c_str(), "--print-address", "--nofork",
-           static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
   // The daemon prints its address once it listens.
-  std::string line;
-  pollfd wait{out[0], POLLIN, 0};
-  char c = 0;
-  while (poll(&wait, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n') line += c;
-  close(out[0]);
-  if (line.empty()) return false;
-  m_address = line;
+  m_address = m_daemon.Spawn(
+      {"dbus-daemon", "--config-file=" + config, "--print-address", "--nofork"}, 5000);
+  if (m_address.empty()) return false;
   setenv("DBUS_SESSION_BUS_ADDRESS", m_address.c_str(), 1);
   return true;
 }
 
 PrivateSessionBus::~PrivateSessionBus() {
-  if (m_pid > 0) {
-    kill(m_pid, SIGTERM);
-    waitpid(m_pid, nullptr, 0);
-  }
+  m_daemon.Stop();
   if (!m_dir.empty()) {
     for (const std::string& file : m_files) std::remove(file.c_str());
     rmdir(m_dir.c_str());
@@ -88,4 +62,14 @@ PrivateSessionBus::~PrivateSessionBus() {
 
 bool PrivateSessionBus::Activated(const std::string& name) const {
   return access((m_dir + "/" + name + ".started").c_str(), F_OK) == 0;
+}
+
+PrivateSessionBus& SessionBusBeforeMain(std::initializer_list<std::string> activatable) {
+  static PrivateSessionBus* const bus = [&] {
+    static PrivateSessionBus started;
+    if (!started.Start(activatable))
+      setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
+    return &started;
+  }();
+  return *bus;
 }

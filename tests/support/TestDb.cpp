@@ -1,5 +1,7 @@
 #include "support/TestDb.h"
 
+#include "db/modMySQL_Func.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -23,6 +25,11 @@ QString Host() {
 }
 int Port() { return Env("SENDORA_TEST_DB_PORT").toInt(); }
 QString Socket() { return Env("SENDORA_TEST_DB_SOCKET"); }
+
+bool ConnectSms(int port) {
+  return DBInit(Host(), QLatin1String(kSmsUser), QLatin1String(kSmsPassword),
+                QStringLiteral("sms_sk"), QString(), -1, QStringLiteral("euckr"), port);
+}
 
 Admin::Admin(const char* database) {
   m_mysql = mysql_init(nullptr);

@@ -44,6 +44,10 @@ class Admin {
 // Drops and re-creates both databases from the schema files; also clears init_connect.
 void ResetDatabases();
 
+// Opens the program's SMS session (DBInit) as the program's account on the test server, or on a
+// proxy in front of it at port. False when it could not.
+bool ConnectSms(int port = Port());
+
 QString SchemaFile(const QString& name);
 
 // Stops the test server and starts it again on the same port and data (every connection ends;

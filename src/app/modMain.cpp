@@ -75,7 +75,7 @@ int Main() {
     return 0;
   }
 
-  NoteWindowShown(*OpenMainWindow());
+  NoteWindowShown(*ShowMainWindow());
   return kMainWindowShown;
 }
 
@@ -91,7 +91,7 @@ bool InitApp() {
   return true;
 }
 
-FrmMain* OpenMainWindow() {
+FrmMain* ShowMainWindow() {
   auto* main = new FrmMain;
   QObject::connect(main, &FrmMain::Closing, &DestroyApp);
   main->show();

@@ -14,5 +14,5 @@ int Main();
 bool InitApp();
 void DestroyApp();
 // Opens the main window; closing it runs DestroyApp. The window deletes itself when closed.
-FrmMain* OpenMainWindow();
+FrmMain* ShowMainWindow();
 bool IsRunningInIDE(const QString& projectName);

@@ -2,8 +2,8 @@
 // The main window against the private server, as the login leaves the program: fresh databases,
 // a settings folder of the test's own, the staff member logged in and the SMS session open.
 
-#include "app/AppState.h"
-#include "customers/FrmMain.h"
+#include "mainwindow/FrmMain.h"
+#include "platform/AppState.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedPrompt.h"

@@ -1,4 +1,5 @@
 // The customer list with real widgets against the private server.
+#include "app/modMain.h"
 #include "controls/HCText.h"
 #include "customers/fBCust_Save.h"
 #include "customers/fBFill_Save.h"
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -323,7 +325,9 @@ TEST_F(FrmMainTest, FunctionKeysWorkFromTheGridToo) {
 }
 
 TEST_F(FrmMainTest, ClosingEndsTheSessionWork) {
-  auto w = Open(QStringLiteral("staff1"));
+  // As start-up opens it: the window deletes itself, and its closing shuts the program down.
+  Open(QStringLiteral("staff1")).reset();
+  QPointer<FrmMain> w = ShowMainWindow();
   ASSERT_TRUE(DBInit_MYSQL(testdb::Host(), QLatin1String(testdb::kInHouseUser),
                            QLatin1String(testdb::kInHousePassword), QStringLiteral("cv_inhouse"),
                            false, testdb::Port()));
@@ -331,9 +335,10 @@ TEST_F(FrmMainTest, ClosingEndsTheSessionWork) {
   other.setObjectName(QStringLiteral("fRUseList"));
   other.show();
   QTest::mouseClick(w->btnClose, Qt::LeftButton);
-  EXPECT_FALSE(w->isVisible());
   EXPECT_FALSE(other.isVisible());
   EXPECT_FALSE(DBIsOpen_MYSQL());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(w.isNull());
 }
 
 }  // namespace

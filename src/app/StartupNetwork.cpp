@@ -6,6 +6,7 @@
 #include "app/modAutoUpdateV1_Launcher.h"
 #include "app/modServerAddressUtil.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppPaths.h"
 #include "platform/EventLog.h"
 #include "platform/Prompt.h"
 
@@ -50,6 +51,12 @@ void RunStartupNetworkSteps() {
   ApplyServerListHosts();
   // An installation without an update server starts without asking one.
   if (App().updateServerHost.isEmpty()) return;
+  if (paths::IsPackagedInstall()) {
+    eventlog::Write(
+        QStringLiteral("packaged install: updates come from the package manager; "
+                       "the update check is skipped"));
+    return;
+  }
   QString note;
   const update::Trust trust =
       update::TrustOf(App().updatePublicKey, App().updateAllowUnsigned, &note);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the demo need. Does nothing (and needs
-# no network) when they are all present.
+# Installs the Debian 12 packages the build, the tests, the demo and the package need. Does
+# nothing (and needs no network) when they are all present.
 set -euo pipefail
 
 PACKAGES=(
@@ -25,6 +25,9 @@ PACKAGES=(
   fcitx5 fcitx5-hangul fcitx5-frontend-qt6   # the input method the input-mode tests drive
   xdotool                 # real key presses on the test screen, through the input method
   iproute2                # ss and ip, used by the scripts
+  dpkg-dev file           # the package's library dependencies (dpkg-shlibdeps; file finds the programs)
+  lintian                 # checks the Debian package
+  desktop-file-utils appstream   # check the package's desktop entry and AppStream file
 )
 
 missing=()

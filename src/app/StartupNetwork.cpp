@@ -6,6 +6,7 @@
 #include "app/modAutoUpdateV1_Launcher.h"
 #include "app/modServerAddressUtil.h"
 #include "db/modMySQL_Func.h"
+#include "platform/AppPaths.h"
 #include "platform/AppState.h"
 #include "platform/EventLog.h"
 #include "platform/Prompt.h"
@@ -52,6 +53,12 @@ void RunStartupNetworkSteps() {
   ApplyServerListHosts();
   // An installation without an update server starts without asking one.
   if (App().updateServerHost.isEmpty()) return;
+  if (paths::IsPackagedInstall()) {
+    eventlog::Write(
+        QStringLiteral("packaged install: updates come from the package manager; "
+                       "the update check is skipped"));
+    return;
+  }
   QString note;
   const update::Trust trust =
       update::TrustOf(update::Config().publicKey, update::Config().allowUnsigned, &note);

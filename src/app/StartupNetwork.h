@@ -11,5 +11,6 @@ void ApplyServerListHosts();
 // What the file-replacement program left to say about a failed update, shown once.
 void ShowUpdateNotice();
 // Loads and refreshes the server list, applies its hosts, then runs the update check when there
-// is an update server. May request the end of the process (process::EndRequested).
+// is an update server and the program is not a packaged install (the package manager updates
+// that one). May request the end of the process (process::EndRequested).
 void RunStartupNetworkSteps();

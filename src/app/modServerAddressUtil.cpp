@@ -109,7 +109,7 @@ QString DecodeUtf8(const QByteArray& bytes, bool* ok) {
 }
 
 QString ServerAddressFilePath() {
-  return paths::AppFolder() + QStringLiteral("/server_address_setting.json");
+  return paths::DataFolder() + QStringLiteral("/server_address_setting.json");
 }
 
 QString ServerListCheckerAddress(const QString& checkerUrl, const QString& ver,

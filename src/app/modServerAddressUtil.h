@@ -1,7 +1,7 @@
 #pragma once
-// The server list: "server_address_setting.json" in the application folder, refreshed from the
-// checker service at start-up and looked up by entry name. Failures are silent: the built-in
-// hosts stay.
+// The server list: "server_address_setting.json" in the data folder (paths::DataFolder), refreshed
+// from the checker service at start-up and looked up by entry name. Failures are silent: the
+// built-in hosts stay.
 
 #include <QString>
 

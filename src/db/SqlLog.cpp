@@ -13,7 +13,7 @@
 
 namespace {
 
-QString LogFolder() { return paths::AppFolder() + QStringLiteral("/log"); }
+QString LogFolder() { return paths::DataFolder() + QStringLiteral("/log"); }
 
 void AppendLine(const QString& file, const QString& encoded) {
   QFile f(file);

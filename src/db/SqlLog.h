@@ -13,7 +13,7 @@ QString SQLLogEncode(const QString& line);
 // Elapsed seconds as the log writes them: 0, 0.016, 3.5.
 QString FormatElapsed(std::int64_t elapsedMs);
 
-// Fixes the three file names for the given day (the application folder's "log" folder).
+// Fixes the three file names for the given day (the data folder's "log" folder, paths::DataFolder).
 void SQLLogSetDay(const QDate& day);
 // First start of a day: removes the files of the same day of an earlier year.
 void SQLLogMaintainFolder(const QDate& today);

@@ -237,7 +237,7 @@ QString cMySQL::QuietValue(const QString& sql) {
 
 void cMySQL::ConnectionBookkeeping() {
   // LPID keeps the newest connection id of this account on this machine, LPID2 the one before.
-  const QString file = paths::AppFolder() + QStringLiteral("/config.ini");
+  const QString file = paths::DataFolder() + QStringLiteral("/config.ini");
   const QString previous = profile::GetString(QStringLiteral("LPID"), user, QString(), 100, file);
   profile::WriteString(QStringLiteral("LPID2"), user, previous, file);
   profile::WriteString(QStringLiteral("LPID"), user, QString::number(mysql_thread_id(m_mysql)),

@@ -261,7 +261,7 @@ QString ExportToExcelFile(SpreadGrid& grid, const QString& sheetName, bool /*ign
   QString result;
   try {
     const QString dir =
-        folder.isEmpty() ? QDir(paths::AppFolder()).filePath(QStringLiteral("ExpExcel")) : folder;
+        folder.isEmpty() ? QDir(paths::DataFolder()).filePath(QStringLiteral("ExpExcel")) : folder;
     QDir().mkpath(dir);
     const QDateTime now = clock_::LocalNow();
     const QString base =

@@ -1,6 +1,7 @@
 #pragma once
 // Writing a grid's rows to a spreadsheet file (.xlsx), named after the current time in the
-// application folder's "ExpExcel" unless the caller names file or folder, and opening it.
+// data folder's "ExpExcel" (paths::DataFolder) unless the caller names file or folder, and opening
+// it.
 //
 // What goes into the file: the optional title row, then (with copyHeaders) the column-header
 // rows as bold centred texts, then rows 1 … MaxRows of the grid. Number cells are numeric cells

@@ -27,7 +27,7 @@ constexpr double kMaxColWidth = 1000;
 constexpr double kMaxFontSize = 60;
 constexpr double kMaxRowHeight = 300;
 
-QString FormIniFolder() { return QDir(paths::AppFolder()).filePath(QStringLiteral("FormIni")); }
+QString FormIniFolder() { return QDir(paths::DataFolder()).filePath(QStringLiteral("FormIni")); }
 
 std::optional<double> ReadNumber(const QString& section, const QString& key, const QString& file) {
   return NumericValue(profile::GetString(section, key, QString(), kValueBuffer, file));

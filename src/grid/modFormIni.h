@@ -1,8 +1,8 @@
 #pragma once
 // Where each window stood and how its grids looked, one profile file per window:
-// <application folder>/FormIni/<window name>.ini, in the key layout the earlier program wrote
-// (and still reads on machines that run both). Positions and sizes are twips; column widths and
-// row heights are the grid's own units, written as they are set. Nothing is cached: every call
+// <data folder, paths::DataFolder>/FormIni/<window name>.ini, in the key layout the earlier program
+// wrote (and still reads on machines that run both). Positions and sizes are twips; column widths
+// and row heights are the grid's own units, written as they are set. Nothing is cached: every call
 // reads or writes the file.
 
 #include <QString>

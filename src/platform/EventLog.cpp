@@ -16,7 +16,7 @@
 
 namespace eventlog {
 
-QString FilePath() { return paths::AppFolder() + QStringLiteral("/log/sendora.log"); }
+QString FilePath() { return paths::DataFolder() + QStringLiteral("/log/sendora.log"); }
 
 namespace {
 

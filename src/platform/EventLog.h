@@ -1,7 +1,8 @@
 #pragma once
 // The program's event log: one line per event that the staff do not see but an administrator
 // may need (an update refused, a server list not taken, a helper program that failed), in
-// "log/sendora.log" in the application folder, and on standard error for console programs.
+// "log/sendora.log" in the data folder (paths::DataFolder), and on standard error for console
+// programs.
 
 #include <QString>
 

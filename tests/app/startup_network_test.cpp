@@ -7,6 +7,7 @@
 #include "app/modServerAddressUtil.h"
 #include "platform/AppPaths.h"
 #include "platform/AppState.h"
+#include "platform/EventLog.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
 #include "support/HttpTestServer.h"
@@ -156,6 +157,31 @@ TEST_F(StartupNetworkTest, DrippingOrEndlessServersCostNoMoreThanTheirDeadlines)
               QStringList{QStringLiteral("VerProbeV1의 최신버전 정보를 읽어올 수 없습니다!")});
     EXPECT_FALSE(process::EndRequested());
   }
+}
+
+TEST_F(StartupNetworkTest, APackagedInstallLeavesUpdatesToThePackageManager) {
+  // A packaged install writes its log to the user's data folder.
+  QTemporaryDir xdg;
+  const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", xdg.path().toLocal8Bit());
+  QFile marker(m_dir.filePath(QLatin1String(paths::kPackagedMarker)));
+  ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+  marker.close();
+  Deployment d;
+  d.updateServerHost = m_server.HostPort();
+  QByteArray secret;
+  update::GenerateKeyPair(&d.updatePublicKey, &secret);
+  ApplyDeployment(d);
+
+  RunStartupNetworkSteps();
+
+  EXPECT_EQ(m_server.Paths(), QStringList());
+  EXPECT_TRUE(m_prompt.Records().empty());
+  EXPECT_FALSE(process::EndRequested());
+  QFile log(eventlog::FilePath());
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(log.readAll()).count(QStringLiteral("package manager")), 1);
+  qputenv("XDG_DATA_HOME", savedXdg);
 }
 
 }  // namespace

@@ -36,5 +36,10 @@ cMySQL* Reader();
 // A SELECT on that session, timed and logged; its row count, -1 when it failed (and then a box
 // unless quiet). No session fails quietly.
 int OpenOn(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quiet = false);
+// The same, off this thread while a window watches its reads (db/BackgroundRead.h); -1 without a
+// box when the staff member stopped it.
+int OpenWatched(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quiet = false);
+// A new read starts: what stopped the one before is over.
+void ClearReadStopped();
 
 DbState& Db();

@@ -1,5 +1,6 @@
 #include "db/ReportReads.h"
 
+#include "db/BackgroundRead.h"
 #include "db/DbState.h"
 #include "db/SqlLog.h"
 #include "db/cMySQL.h"
@@ -67,14 +68,15 @@ bool DBInitReports(const QString& host, int port) {
 }
 
 int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql) {
+  ClearReadStopped();
   cMySQL* reports = Db().reports.get();
   // Text the code page cannot hold is refused before it is sent; the session says so itself.
-  if (!reports || !Encodable(sql)) return OpenOn(reports ? reports : Reader(), rs, sql);
-  const int rows = OpenOn(reports, rs, sql, true);
-  if (rows >= 0) return rows;
+  if (!reports || !Encodable(sql)) return OpenWatched(reports ? reports : Reader(), rs, sql);
+  const int rows = OpenWatched(reports, rs, sql, true);
+  if (rows >= 0 || DBReadStopped()) return rows;
   if (ReplicaLost(reports)) {
     FallBackToSms();
-    return OpenOn(Reader(), rs, sql);
+    return OpenWatched(Reader(), rs, sql);
   }
   // Any other failure keeps the replica and shows the session's usual box.
   MsgBox(cMySQL::StatementErrorText(reports->err_no(), reports->err_description(), sql),
@@ -84,6 +86,7 @@ int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql) {
 
 bool DBReadSnapshot(const QStringList& statements, std::vector<RecordsetPtr>& out,
                     DBSnapshotError& error) {
+  ClearReadStopped();
   out.clear();
   const auto fail = [&](long number, const QString& text, const QString& sql) {
     out.clear();
@@ -116,7 +119,11 @@ bool DBReadSnapshot(const QStringList& statements, std::vector<RecordsetPtr>& ou
     bool again = false;
     for (const QString& sql : statements) {
       RecordsetPtr rs;
-      const int rows = OpenOn(session, rs, sql, true);
+      const int rows = OpenWatched(session, rs, sql, true);
+      if (DBReadStopped()) {
+        End(session, QStringLiteral("ROLLBACK"));
+        return fail(0, QString(), sql);
+      }
       if (rows >= 0 && session->thread_id() == connection) {
         out.push_back(std::move(rs));
         continue;

@@ -3,8 +3,12 @@
 // the data grid and, for most, the one-row sum grid under it fed from hidden sum columns; F5
 // runs the query, and the resize rules keep the grids stretched to the window.
 
-#include <QDialog>
+#include "db/BackgroundRead.h"
 
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <vector>
@@ -12,9 +16,10 @@
 class HCTerm;
 class QLabel;
 class QPushButton;
+class QTimer;
 class SpreadGrid;
 
-class ReportWindow : public QDialog {
+class ReportWindow : public QDialog, public ReadWatcher {
   Q_OBJECT
 
  public:
@@ -24,6 +29,10 @@ class ReportWindow : public QDialog {
   SpreadGrid* spSum = nullptr;  // null in the windows without a sum grid
   QPushButton* btnQuery = nullptr;
   QPushButton* btnClose = nullptr;
+  // Shown over the grid while a read runs past half a second; Esc stops it too.
+  QWidget* pnlBusy = nullptr;
+  QLabel* lblBusy = nullptr;
+  QPushButton* btnStop = nullptr;
 
   // Runs the window's statement and fills its grid.
   virtual void Query() = 0;
@@ -31,6 +40,9 @@ class ReportWindow : public QDialog {
   // boxes refuse runs nothing (the date message is shown); otherwise the totals go with the
   // rows they belonged to, and the query runs.
   void RunQuery();
+  // Ends the running read on the server; the window stays as it was before the query.
+  void StopQuery();
+  bool Reading() const { return static_cast<bool>(m_stop); }
 
  protected:
   // Size in twips; the window opens at (0, 0).
@@ -56,6 +68,8 @@ class ReportWindow : public QDialog {
   void SetSumFormulas(const std::vector<std::pair<int, int>>& sourceToHidden);
   // Empties the sum grid's totals; emptying the data grid leaves them standing.
   void ClearSum();
+  // The rows are about to be replaced by what a query read: the grid and its totals go.
+  void ReplaceRows();
 
   // The floating notice of an empty result, only while the window is on screen.
   void NoResultNotice();
@@ -63,12 +77,23 @@ class ReportWindow : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
   // Opened for the first time, the window comes up over its owner, not at the screen's corner.
   void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // Closing while a read runs stops the read instead.
+  void reject() override;
+
+  void ReadRunning(const std::function<void()>& stop) override;
+  void ReadOver() override;
 
  private:
+  void ShowBusy();
   void CopyTotal(int col, int row);
 
   std::vector<std::pair<QPushButton*, int>> m_buttons;
   std::map<int, int> m_sumMap;
   int m_sumLabelCol = 0;
   bool m_placed = false;
+  std::function<void()> m_stop;  // set while a read runs
+  bool m_stopping = false;
+  QTimer* m_busyTimer = nullptr;
+  QElapsedTimer m_readClock;
 };

@@ -3,6 +3,7 @@
 #include "controls/HCTerm.h"
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
+#include "db/BackgroundRead.h"
 #include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/GridMenu.h"
@@ -57,16 +58,16 @@ SummaryWindow::SummaryWindow(const Layout& layout, QWidget* parent)
 }
 
 void SummaryWindow::Query() {
-  WaitCursor wait;
-  ReDrawOff redraw(*spList);
-  spList->SetMaxRows(0);
-
   const int unit = cmbBranch->currentIndex();
   RecordsetPtr rs;
   const int count =
       DBOpenReportRecordset(rs, SumSql(m_layout.kind, unit, htField->Text(),
                                        QDate::fromString(htDate->Text1(), Qt::ISODate),
                                        QDate::fromString(htDate->Text2(), Qt::ISODate)));
+  if (DBReadStopped()) return;
+  WaitCursor wait;
+  ReDrawOff redraw(*spList);
+  ReplaceRows();
   spList->SetMaxRows(std::max(count, 0));
   if (count > 0 && rs) {
     std::vector<int> fields;

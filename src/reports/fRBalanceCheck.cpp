@@ -2,6 +2,7 @@
 
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
+#include "db/BackgroundRead.h"
 #include "db/ReportReads.h"
 #include "grid/ExcelExport.h"
 #include "grid/GridMenu.h"
@@ -146,10 +147,6 @@ fRBalanceCheck::fRBalanceCheck(QWidget* parent)
 }
 
 void fRBalanceCheck::Query() {
-  WaitCursor wait;
-  ReDrawOff redraw(*spList);
-  spList->SetMaxRows(0);
-  ClearSum();
   const QString only = htField->Text();
 
   // One grouped statement per table, all in one snapshot: a charge committed meanwhile is in
@@ -161,6 +158,8 @@ void fRBalanceCheck::Query() {
           {BalanceChargesSql(only), BalanceSendingSql(0, only), BalanceSendingSql(1, only),
            BalanceSendingSql(2, only), BalanceCustomersSql(only)},
           read, error)) {
+    if (DBReadStopped()) return;
+    ReplaceRows();
     // A history with a table missing would make correct balances look wrong, and staff correct
     // balances from this list: no rows at all.
     QString text = QStringLiteral("잔액대사 자료를 읽지 못해 결과를 표시하지 않습니다.\n\nError ") +
@@ -170,6 +169,9 @@ void fRBalanceCheck::Query() {
     MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
     return;
   }
+  WaitCursor wait;
+  ReDrawOff redraw(*spList);
+  ReplaceRows();
   RecordsetPtr sending[3] = {std::move(read[1]), std::move(read[2]), std::move(read[3])};
 
   const std::vector<Row> rows = Differences(History(*read[0], sending), *read[4]);

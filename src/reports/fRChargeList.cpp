@@ -2,6 +2,7 @@
 
 #include "controls/HCTerm.h"
 #include "controls/WaitCursor.h"
+#include "db/BackgroundRead.h"
 #include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/GridMenu.h"
@@ -86,13 +87,13 @@ void fRChargeList::Query() {
     MsgInfo(QStringLiteral("기간 간격은 최대 60일까지 조회가능합니다."));
     return;
   }
-  WaitCursor wait;
-  ReDrawOff redraw(*spList);
-  spList->SetMaxRows(0);
-
   RecordsetPtr rs;
   const int count = DBOpenReportRecordset(
       rs, ChargeListSql(from, to, cmbType->currentIndex(), chkSaturday->isChecked()));
+  if (DBReadStopped()) return;
+  WaitCursor wait;
+  ReDrawOff redraw(*spList);
+  ReplaceRows();
   spList->SetMaxRows(std::max(count, 0));
   if (count > 0 && rs) {
     const QLocale locale = QLocale::system();

@@ -4,6 +4,7 @@
 #include "controls/TelFormat.h"
 #include "controls/WaitCursor.h"
 #include "customers/fBFill_Save.h"
+#include "db/BackgroundRead.h"
 #include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/GridMenu.h"
@@ -81,11 +82,13 @@ std::vector<fRLowBalance::Row> fRLowBalance::Figures(const QStringList& ids) {
       for (; !rs->Eof(); rs->MoveNext())
         units[Key(rs->Fields(0))] += (table == 0 ? 1 : 3) * rs->Fields(1).toLongLong();
     DBCloseRecordset(rs);
+    if (DBReadStopped()) return {};
   }
   if (DBOpenReportRecordset(rs, LastChargeSql(ids)) > 0)
     for (; !rs->Eof(); rs->MoveNext())
       lastCharge.insert(Key(rs->Fields(0)), {rs->Fields(1), rs->Fields(2)});
   DBCloseRecordset(rs);
+  if (DBReadStopped()) return {};
 
   std::vector<Row> rows;
   rows.reserve(static_cast<std::size_t>(ids.size()));
@@ -104,14 +107,13 @@ std::vector<fRLowBalance::Row> fRLowBalance::Figures(const QStringList& ids) {
 }
 
 void fRLowBalance::Query() {
-  WaitCursor wait;
-  ReDrawOff redraw(*spList);
-  spList->SetMaxRows(0);
   const qint64 threshold = htField->Text().remove(u',').toLongLong();
 
   std::vector<Row> customers;
   RecordsetPtr rs;
-  if (DBOpenReportRecordset(rs, LowBalanceCustomersSql(threshold)) > 0) {
+  const int count = DBOpenReportRecordset(rs, LowBalanceCustomersSql(threshold));
+  if (DBReadStopped()) return;
+  if (count > 0) {
     for (; !rs->Eof(); rs->MoveNext()) {
       Row r;
       r.code = rs->Fields(0).toInt();
@@ -124,6 +126,7 @@ void fRLowBalance::Query() {
   }
   DBCloseRecordset(rs);
   if (customers.empty()) {
+    ReplaceRows();
     NoResultNotice();
     spList->SetActiveCell(1, 1);
     return;
@@ -132,6 +135,7 @@ void fRLowBalance::Query() {
   QStringList ids;
   for (const Row& r : customers) ids << r.id;
   const std::vector<Row> figures = Figures(ids);
+  if (DBReadStopped()) return;
   for (std::size_t i = 0; i < customers.size(); ++i) {
     customers[i].units = figures[i].units;
     customers[i].lastCharge = figures[i].lastCharge;
@@ -144,6 +148,9 @@ void fRLowBalance::Query() {
     if (da && *da != *db) return *da < *db;
     return a.balance < b.balance;
   });
+  WaitCursor wait;
+  ReDrawOff redraw(*spList);
+  ReplaceRows();
   spList->SetMaxRows(static_cast<int>(customers.size()));
   for (std::size_t i = 0; i < customers.size(); ++i) Write(static_cast<int>(i) + 1, customers[i]);
   spList->SetActiveCell(1, 1);
@@ -171,7 +178,9 @@ void fRLowBalance::Charge(int row) {
     ShowModal(dialog);
   }
   // Cancelled or not, the row shows what the database holds now.
-  Row r = Figures({id}).front();
+  const std::vector<Row> figures = Figures({id});
+  if (figures.empty()) return;
+  Row r = figures.front();
   r.name = spList->GetText(kColName, row);
   r.phone = spList->GetText(kColPhone, row);
   r.code = spList->GetText(kColCode, row).toInt();

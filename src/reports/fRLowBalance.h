@@ -21,6 +21,7 @@ class fRLowBalance : public ReportWindow {
  private:
   struct Row;
   // Use, days left and last charge of these customers (one statement per table).
+  // Empty when the staff member stopped the reads.
   std::vector<Row> Figures(const QStringList& ids);
   void Write(int row, const Row& r);
   void Charge(int row);

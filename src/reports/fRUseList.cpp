@@ -2,6 +2,7 @@
 
 #include "controls/HCTerm.h"
 #include "controls/WaitCursor.h"
+#include "db/BackgroundRead.h"
 #include "db/ReportReads.h"
 #include "db/modMySQL_Func.h"
 #include "grid/ExcelExport.h"
@@ -67,14 +68,14 @@ void fRUseList::SetFormMode(const QString& sCid) {
 }
 
 void fRUseList::Query() {
-  WaitCursor wait;
-  ReDrawOff redraw(*spList);
-  spList->SetMaxRows(0);
-
   const QDate from = QDate::fromString(htDate->Text1(), Qt::ISODate);
   const QDate to = QDate::fromString(htDate->Text2(), Qt::ISODate);
   RecordsetPtr rs;
   const int count = DBOpenReportRecordset(rs, UseListSql(m_userid, from, to));
+  if (DBReadStopped()) return;
+  WaitCursor wait;
+  ReDrawOff redraw(*spList);
+  ReplaceRows();
   if (count <= 0 || !rs) {
     DBCloseRecordset(rs);
     NoResultNotice();

@@ -10,6 +10,7 @@
 #include "grid/modMy_formReSize.h"
 #include "platform/Hoverlet.h"
 
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -67,7 +68,10 @@ ReportWindow::ReportWindow(const QString& name, const QString& caption, int widt
   auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
   connect(f5, &QShortcut::activated, this, &ReportWindow::RunQuery);
 
-  pnlBusy = new QWidget(this);
+  auto* busy = new QFrame(this);
+  busy->setFrameShape(QFrame::Panel);
+  busy->setFrameShadow(QFrame::Raised);
+  pnlBusy = busy;
   pnlBusy->setObjectName(QStringLiteral("pnlBusy"));
   pnlBusy->setAutoFillBackground(true);
   auto* busyLine = new QHBoxLayout(pnlBusy);

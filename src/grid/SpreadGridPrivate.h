@@ -239,6 +239,9 @@ struct SpreadGrid::Impl {
   int headerLinePixels() const;
   // The span that covers header row index h (0 = the first) of a column, or nullptr.
   const Span* headerSpanAt(int col, int h) const;
+  // The header rows over a column as they are drawn, one line each: a span's text stands over
+  // every column it covers, and once for the rows it covers.
+  QStringList headerLines(int col) const;
   void applyOperationMode();
   void applyColours();
   void resyncView();

@@ -165,7 +165,8 @@ struct SpreadGrid::Impl {
 
   int sortCol = 0;
   bool sortAscending = true;
-  bool syncing = false;  // the grid itself is resizing view sections
+  bool syncing = false;   // the grid itself is resizing view sections
+  bool follower = false;  // scrolls sideways with another grid (FollowHorizontalScroll)
 
   int maxRows() const { return int(rows.size()); }
   int maxCols() const { return int(cols.size()) - 1; }

@@ -95,6 +95,7 @@ DateBox::DateBox(QWidget* parent) : QWidget(parent) {
   // where it is.
   setFocusProxy(meDate);
   SetBoxBase(m_backColor);
+  NameParts(QStringLiteral("날짜"));
 
   connect(meDate, &QLineEdit::textChanged, this, &DateBox::Change);
   connect(udMvDay, &DateSpinner::DownClick, this, [this] { Spin(-1); });
@@ -103,6 +104,13 @@ DateBox::DateBox(QWidget* parent) : QWidget(parent) {
 }
 
 DateBox::~DateBox() { static_cast<DateEdit*>(meDate)->Detach(); }
+
+void DateBox::NameParts(const QString& name) {
+  meDate->setAccessibleName(name);
+  cmdCaln->setAccessibleName(name + QStringLiteral(" 달력"));
+  udMvDay->upButton->setAccessibleName(name + QStringLiteral(" 다음 날"));
+  udMvDay->downButton->setAccessibleName(name + QStringLiteral(" 전날"));
+}
 
 QString DateBox::BoxText() const { return meDate->displayText(); }
 

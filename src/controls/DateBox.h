@@ -61,6 +61,9 @@ class DateBox : public QWidget {
   void Spin(int step);
   // The calendar under the box; its choice (or its emptiness) goes into the box.
   void OpenCalendar();
+  // Accessible names: the box reads `name`, its buttons "<name> 달력", "<name> 다음 날" and
+  // "<name> 전날". A new box is named "날짜".
+  void NameParts(const QString& name);
 
   bool AutoTab() const { return m_autoTab; }
   void SetAutoTab(bool on) { m_autoTab = on; }

@@ -10,6 +10,7 @@ FrmCalendar::FrmCalendar(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
   setObjectName(QStringLiteral("FrmCalendar"));
   MonthView1 = new QCalendarWidget(this);
   MonthView1->setObjectName(QStringLiteral("MonthView1"));
+  MonthView1->setAccessibleName(QStringLiteral("달력"));
   MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   MonthView1->setSelectedDate(clock_::LocalNow().date());
   auto* layout = new QVBoxLayout(this);

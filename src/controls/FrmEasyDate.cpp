@@ -1,5 +1,6 @@
 #include "controls/FrmEasyDate.h"
 
+#include "controls/AccessibleName.h"
 #include "controls/DateBox.h"
 #include "controls/EasyDateRules.h"
 #include "platform/Clock.h"
@@ -95,6 +96,7 @@ FrmEasyDate::FrmEasyDate(QWidget* parent) : QDialog(parent) {
   layout->addLayout(bar);
   connect(cmdOK, &QPushButton::clicked, this, &FrmEasyDate::cmdOK_Click);
   connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+  NameControls();
 
   // Today's quarter and half year stand out.
   const QDate today = clock_::LocalNow().date();
@@ -104,6 +106,20 @@ FrmEasyDate::FrmEasyDate(QWidget* parent) : QDialog(parent) {
     cmdTermCng[size_t(i)]->setFont(f);
   }
   setFixedSize(sizeHint());
+}
+
+void FrmEasyDate::NameControls() {
+  controls::SetControlName(dateBox[0], QStringLiteral("기간 시작"));
+  controls::SetControlName(dateBox[1], QStringLiteral("기간 끝"));
+  // The hanja beside a caption is a picture of it, not a word to read.
+  for (QPushButton* b : cmdTermCng) b->setAccessibleName(b->text().section(u' ', 0, 0));
+  const char16_t* const units[] = {u"날", u"주", u"달", u"해", u"분기", u"반기"};
+  for (size_t i = 0; i < cmdMvDate.size(); ++i) {
+    cmdMvDate[i]->setAccessibleName(
+        (i % 2 == 0 ? QStringLiteral("이전 ") : QStringLiteral("다음 ")) +
+        QString::fromUtf16(units[i / 2]));
+  }
+  for (QPushButton* b : {cmdOK, cmdClose}) b->setAccessibleName(controls::CaptionName(b->text()));
 }
 
 void FrmEasyDate::SetText1(const QString& text) {

@@ -36,6 +36,8 @@ class FrmEasyDate : public QDialog {
   void SetText2(const QString& text);
 
  private:
+  // Names a screen reader can read: the arrows and the hanja beside the captions cannot be.
+  void NameControls();
   void cmdTermCng_Click(int index);
   void cmdMvDate_Click(int index);
   void cmdOK_Click();

@@ -48,7 +48,17 @@ HCTerm::HCTerm(QWidget* parent) : QWidget(parent) {
   cmdAdvn->setFocusPolicy(Qt::NoFocus);
   connect(cmdAdvn, &QToolButton::clicked, this, &HCTerm::cmdAdvn_Click);
   setFocusProxy(meDate[0]);
+  NameParts(QStringLiteral("기간"));
   resize(sizeHint());
+}
+
+void HCTerm::NameParts(const QString& name) {
+  const QString parts[2] = {name + QStringLiteral(" 시작"), name + QStringLiteral(" 끝")};
+  for (size_t i = 0; i < 2; ++i) {
+    dateBox[i]->setAccessibleName(parts[i]);
+    dateBox[i]->NameParts(parts[i]);
+  }
+  cmdAdvn->setAccessibleName(name + QStringLiteral(" 간편설정"));
 }
 
 // ---- properties ----

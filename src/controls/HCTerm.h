@@ -70,6 +70,10 @@ class HCTerm : public QWidget {
 
   QWidget* hWnd() { return this; }
 
+  // Accessible names: the boxes read "<name> 시작" and "<name> 끝" (with their buttons), the
+  // quick-period button "<name> 간편설정". A new control is named "기간".
+  void NameParts(const QString& name);
+
   bool FocusEffect() const;
   void SetFocusEffect(bool on);
   controls::OleColor FocusEffectParam() const;

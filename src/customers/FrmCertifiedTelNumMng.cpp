@@ -1,10 +1,12 @@
 #include "customers/FrmCertifiedTelNumMng.h"
 
+#include "controls/AccessibleName.h"
 #include "controls/TelFormat.h"
 #include "customers/AccessRules.h"
 #include "customers/SenderNoRule.h"
 #include "customers/modCustomer.h"
 #include "db/modMySQL_Func.h"
+#include "grid/FormNames.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
 #include "platform/AppState.h"
@@ -57,6 +59,9 @@ FrmCertifiedTelNumMng::FrmCertifiedTelNumMng(QWidget* parent) : QDialog(parent) 
   spList->setObjectName(QStringLiteral("spList"));
   spDelList = new SpreadGrid(this);
   spDelList->setObjectName(QStringLiteral("spDelList"));
+  // The two lists lie one over the other; the option buttons say which is which.
+  controls::SetControlName(spList, QStringLiteral("발신번호 등록내역"));
+  controls::SetControlName(spDelList, QStringLiteral("발신번호 삭제내역"));
   auto* note = new QLabel(
       QStringLiteral(
           " 정보통신법에 의해 한 아이디당 본인명의의 전화번호를 최대 10건까지만 등록가능합니다."),
@@ -88,6 +93,7 @@ FrmCertifiedTelNumMng::FrmCertifiedTelNumMng(QWidget* parent) : QDialog(parent) 
   layout->addLayout(lists, 1);
   layout->addWidget(note);
   resize(560, 420);
+  NameFormControlsOnShow(*this);
 
   lblID->clear();
   lblCompName->clear();

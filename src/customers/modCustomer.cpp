@@ -2,6 +2,7 @@
 
 #include "controls/HCText.h"
 #include "controls/LabelPanel.h"
+#include "grid/FormNames.h"
 #include "grid/SpreadGrid.h"
 #include "platform/AppState.h"
 #include "platform/Prompt.h"
@@ -22,6 +23,7 @@ bool IsEmptyField(HCText* field, const QString& label, bool zeroIsEmpty) {
 
 void DecorateForm(QWidget* form, bool setIcon) {
   if (setIcon) form->setWindowIcon(QApplication::windowIcon());
+  NameFormControlsOnShow(*form);
   if (!StylingEnabled()) return;
   for (LabelPanel* panel : form->findChildren<LabelPanel*>()) {
     if (panel->BackColor() != LabelPanel::kDesignBack) continue;

@@ -14,8 +14,9 @@ QString GetCellText(const SpreadGrid& grid, int col, int row);
 // True when the field is empty (or "0" when zeroIsEmpty); then says which field is required and
 // puts the focus there.
 bool IsEmptyField(HCText* field, const QString& label, bool zeroIsEmpty);
-// The application icon, and under the styling switch the required-field colours of the caption
-// panels (a caption starting with "*" is required).
+// The application icon, the controls' accessible names from their captions (grid/FormNames.h),
+// and under the styling switch the required-field colours of the caption panels (a caption
+// starting with "*" is required).
 void DecorateForm(QWidget* form, bool setIcon);
 
 // Gives the control the focus only when it can take it (visible and enabled).

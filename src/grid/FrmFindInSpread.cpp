@@ -1,5 +1,6 @@
 #include "grid/FrmFindInSpread.h"
 
+#include "grid/FormNames.h"
 #include "grid/SpreadGrid.h"
 #include "platform/Prompt.h"
 
@@ -146,6 +147,7 @@ FrmFindInSpread::FrmFindInSpread(QWidget* parent) : QDialog(parent) {
   top->addLayout(form, 1);
   top->addLayout(buttons);
   txtFindWd->setMinimumWidth(220);
+  NameFormControlsOnShow(*this);
 
   const FindState& s = State();
   txtFindWd->setText(s.text);

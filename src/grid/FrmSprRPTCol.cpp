@@ -1,5 +1,6 @@
 #include "grid/FrmSprRPTCol.h"
 
+#include "grid/FormNames.h"
 #include "grid/SpreadGrid.h"
 #include "grid/modFormIni.h"
 #include "platform/ProfileIni.h"
@@ -31,6 +32,8 @@ FrmSprRPTCol::FrmSprRPTCol(QWidget* parent) : QDialog(parent) {
   cmdClose = new QPushButton(QStringLiteral("닫기(&C)"), this);
   cmdClose->setObjectName(QStringLiteral("cmdClose"));
   cmdClose->setGeometry(202, 376, 90, 32);
+  List1->setAccessibleName(QStringLiteral("보고서용 컬럼"));  // no caption over it
+  NameFormControlsOnShow(*this);
 
   connect(chkAll, &QCheckBox::clicked, this, [this](bool on) {
     for (int i = 0; i < List1->count(); ++i)

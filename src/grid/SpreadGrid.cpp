@@ -661,7 +661,10 @@ void SpreadGrid::FollowHorizontalScroll(SpreadGrid& leader) {
   QScrollBar* theirs = leader.d->view->horizontalScrollBar();
   connect(theirs, &QScrollBar::valueChanged, mine, &QScrollBar::setValue, Qt::UniqueConnection);
   mine->setValue(theirs->value());
+  d->follower = true;
 }
+
+bool SpreadGrid::FollowsHorizontalScroll() const { return d->follower; }
 
 QRect SpreadGrid::CellRect(int col, int row) const {
   if (col < 1 || row < 1 || col > d->maxCols() || row > d->maxRows()) return QRect();

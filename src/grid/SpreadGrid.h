@@ -222,6 +222,7 @@ class SpreadGrid : public QWidget {
   // A grid that shows its own scroll bars (the default) or none, scrolling sideways with the
   // leader instead: the sum grid under a report's data grid keeps its columns under the data's.
   void FollowHorizontalScroll(SpreadGrid& leader);
+  bool FollowsHorizontalScroll() const;
   QRect CellRect(int col, int row) const;
   QWidget* ColHeaderArea() const;
   QRect ColHeaderRect(int col) const;

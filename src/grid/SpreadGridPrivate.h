@@ -165,7 +165,8 @@ struct SpreadGrid::Impl {
 
   int sortCol = 0;
   bool sortAscending = true;
-  bool syncing = false;  // the grid itself is resizing view sections
+  bool syncing = false;   // the grid itself is resizing view sections
+  bool follower = false;  // scrolls sideways with another grid (FollowHorizontalScroll)
 
   int maxRows() const { return int(rows.size()); }
   int maxCols() const { return int(cols.size()) - 1; }
@@ -239,6 +240,9 @@ struct SpreadGrid::Impl {
   int headerLinePixels() const;
   // The span that covers header row index h (0 = the first) of a column, or nullptr.
   const Span* headerSpanAt(int col, int h) const;
+  // The header rows over a column as they are drawn, one line each: a span's text stands over
+  // every column it covers, and once for the rows it covers.
+  QStringList headerLines(int col) const;
   void applyOperationMode();
   void applyColours();
   void resyncView();

@@ -21,6 +21,21 @@ const Span* SpreadGrid::Impl::headerSpanAt(int col, int h) const {
   return nullptr;
 }
 
+QStringList SpreadGrid::Impl::headerLines(int col) const {
+  const Column& c = cols[size_t(col)];
+  QStringList lines;
+  for (int h = 0; h < int(c.header.size()); ++h) {
+    const Span* s = headerSpanAt(col, h);
+    if (!s) {
+      lines << c.header[size_t(h)].text;
+      continue;
+    }
+    const int top = headerIndex(s->row);
+    lines << (h == top ? cols[size_t(s->col)].header[size_t(top)].text : QString());
+  }
+  return lines;
+}
+
 namespace {
 
 QFont HeaderFont(const Style& s, const QWidget* w) {

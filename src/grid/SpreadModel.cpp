@@ -4,6 +4,8 @@
 #include <QBrush>
 #include <QFont>
 
+#include <algorithm>
+
 using spread::CellTypeNumber;
 
 QVariant SpreadModel::data(const QModelIndex& index, int role) const {
@@ -11,6 +13,8 @@ QVariant SpreadModel::data(const QModelIndex& index, int role) const {
   const int col = index.column() + 1, row = index.row() + 1;
   switch (role) {
     case Qt::DisplayRole:
+    // The shown text, a negative number with its minus: the red it is painted in is not read.
+    case Qt::AccessibleTextRole:
       return d->shownText(col, row);
     case Qt::EditRole:
       return d->cellTypeAt(col, row) == CellTypeNumber ? d->plainValue(col, row)
@@ -67,16 +71,18 @@ QVariant SpreadModel::headerData(int section, Qt::Orientation orientation, int r
   const bool horizontal = orientation == Qt::Horizontal;
   if (section < 0 || section >= (horizontal ? d->maxCols() : d->maxRows())) return QVariant();
   switch (role) {
-    case Qt::DisplayRole: {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: {
+      // The grid paints its header itself; this text is what a screen reader reads for it, the
+      // header rows as lines, or joined into one name.
       if (horizontal) {
-        const Column& c = d->cols[size_t(section + 1)];
-        QStringList lines;
-        bool any = false;
-        for (const Cell& h : c.header) {
-          lines << h.text;
-          any = any || !h.text.isEmpty();
-        }
-        return any ? lines.join(u'\n') : ColumnLetters(section + 1);
+        const QStringList lines = d->headerLines(section + 1);
+        if (std::all_of(lines.begin(), lines.end(), [](const QString& l) { return l.isEmpty(); }))
+          return ColumnLetters(section + 1);
+        if (role == Qt::DisplayRole) return lines.join(u'\n');
+        QStringList words = lines;
+        words.removeAll(QString());
+        return words.join(u' ');
       }
       const QString& text = d->cols[0].cells[size_t(section)].text;
       return text.isEmpty() ? QString::number(section + 1) : text;

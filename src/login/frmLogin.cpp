@@ -1,6 +1,7 @@
 #include "login/frmLogin.h"
 
 #include "db/modMySQL_Func.h"
+#include "grid/FormNames.h"
 #include "login/RememberedPassword.h"
 #include "login/StaffPassword.h"
 #include "login/modCorvaneDBConsts.h"
@@ -65,6 +66,7 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
   layout->addLayout(grid);
   layout->addLayout(buttons);
   setFixedWidth(320);
+  NameFormControlsOnShow(*this);
 
   chkpwdSave->setChecked(Setting("issave_passwd", QStringLiteral("0")).toInt() != 0);
   m_firstActivation = true;

@@ -1,5 +1,6 @@
 #include "mainwindow/FrmMain.h"
 
+#include "controls/AccessibleName.h"
 #include "controls/CommandButton.h"
 #include "controls/HCText.h"
 #include "controls/TelFormat.h"
@@ -12,6 +13,7 @@
 #include "customers/modCustomer.h"
 #include "db/modMySQL_Func.h"
 #include "grid/ExcelExport.h"
+#include "grid/FormNames.h"
 #include "grid/GridMenu.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
@@ -102,6 +104,9 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
 
   spList = new SpreadGrid(pnlTop[2]);
   spList->setObjectName(QStringLiteral("spList"));
+  // The title names the host and the staff member, not the list.
+  controls::SetControlName(spList, QStringLiteral("고객 목록"));
+  NameFormControlsOnShow(*this);
 
   // Placement before any saved layout: centred on the old design's 15300-twip width.
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();

@@ -1,5 +1,6 @@
 #include "print/FrmSPPrint_HeaderFooter.h"
 
+#include "grid/FormNames.h"
 #include "grid/SpreadGrid.h"
 #include "platform/Prompt.h"
 
@@ -52,6 +53,7 @@ FrmSPPrint_HeaderFooter::FrmSPPrint_HeaderFooter(print::Session& session, QWidge
   layout->addWidget(spCells, 1);
   layout->addLayout(buttons);
   LoadChoice();
+  NameFormControlsOnShow(*this);
 }
 
 void FrmSPPrint_HeaderFooter::InitSpread() {

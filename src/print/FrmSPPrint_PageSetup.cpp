@@ -1,5 +1,6 @@
 #include "print/FrmSPPrint_PageSetup.h"
 
+#include "grid/FormNames.h"
 #include "platform/Prompt.h"
 #include "print/FrmSPPrint_HeaderFooter.h"
 
@@ -73,6 +74,7 @@ FrmSPPrint_PageSetup::FrmSPPrint_PageSetup(print::Session& session, QWidget* par
   layout->addWidget(orient);
   layout->addWidget(zoom);
   layout->addLayout(buttons);
+  NameFormControlsOnShow(*this);
 }
 
 void FrmSPPrint_PageSetup::Confirm() {

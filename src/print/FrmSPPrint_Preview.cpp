@@ -1,5 +1,6 @@
 #include "print/FrmSPPrint_Preview.h"
 
+#include "grid/FormNames.h"
 #include "platform/Prompt.h"
 #include "print/FrmSPPrint_PageSetup.h"
 #include "print/FrmSPPrint_PrintDlg.h"
@@ -36,6 +37,7 @@ FrmSPPrint_Preview::FrmSPPrint_Preview(print::Session& session, const QString& d
   ApplyZoom(session.setup.zoom);
   m_pane->updatePreview();
   UpdatePageCount();
+  NameFormControlsOnShow(*this);
 }
 
 void FrmSPPrint_Preview::SetupToolbar() {
@@ -59,6 +61,9 @@ void FrmSPPrint_Preview::SetupToolbar() {
   lblPage = new QLabel(m_toolbar);
   lblPage->setObjectName(QStringLiteral("lblPage"));
   m_toolbar->addWidget(lblPage);
+  // The button that shows the actions a narrow window cuts off has neither caption nor tip.
+  for (QToolButton* b : m_toolbar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly))
+    if (b->text().isEmpty()) b->setAccessibleName(QStringLiteral("더 보기"));
 }
 
 void FrmSPPrint_Preview::UpdatePageCount() {

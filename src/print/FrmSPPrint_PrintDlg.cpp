@@ -1,5 +1,6 @@
 #include "print/FrmSPPrint_PrintDlg.h"
 
+#include "grid/FormNames.h"
 #include "grid/SpreadGrid.h"
 #include "platform/Prompt.h"
 #include "print/FrmSPPrint_PageSetup.h"
@@ -61,6 +62,8 @@ FrmSPPrint_PrintDlg::FrmSPPrint_PrintDlg(print::Session& session, const QString&
   spnTo = new QSpinBox(range);
   for (QSpinBox* spin : {spnFrom, spnTo}) spin->setRange(1, std::max(1, pageCount));
   spnTo->setValue(std::max(1, pageCount));
+  spnFrom->setAccessibleName(QStringLiteral("시작 페이지"));
+  spnTo->setAccessibleName(QStringLiteral("끝 페이지"));
   optAll->setChecked(true);
   rangeRows->addWidget(optAll, 0, 0);
   rangeRows->addWidget(optSelection, 0, 1);
@@ -94,6 +97,7 @@ FrmSPPrint_PrintDlg::FrmSPPrint_PrintDlg(print::Session& session, const QString&
   layout->addLayout(copiesRow);
   layout->addWidget(range);
   layout->addLayout(buttons);
+  NameFormControlsOnShow(*this);
 }
 
 int FrmSPPrint_PrintDlg::Copies() const {

@@ -1,5 +1,6 @@
 #include "reports/SummaryWindow.h"
 
+#include "controls/AccessibleName.h"
 #include "controls/HCTerm.h"
 #include "controls/HCText.h"
 #include "controls/WaitCursor.h"
@@ -29,6 +30,7 @@ SummaryWindow::SummaryWindow(const Layout& layout, QWidget* parent)
   cmbBranch = new QComboBox(this);
   cmbBranch->setObjectName(QStringLiteral("cmbBranch"));
   PlaceInTop(cmbBranch, 6, 70);
+  controls::SetControlName(cmbBranch, QStringLiteral("집계 단위"));  // no caption beside it
   AddCaption(QStringLiteral("고객ID:"), 84, 48);
   htField = new HCText(this);
   htField->setObjectName(QStringLiteral("htField"));

@@ -1,5 +1,6 @@
 #include "reports/fRChargeList.h"
 
+#include "controls/AccessibleName.h"
 #include "controls/HCTerm.h"
 #include "controls/WaitCursor.h"
 #include "db/BackgroundRead.h"
@@ -39,6 +40,7 @@ fRChargeList::fRChargeList(QWidget* parent)
   cmbType = new QComboBox(this);
   cmbType->setObjectName(QStringLiteral("cmbType"));
   PlaceInTop(cmbType, 6, 80);
+  controls::SetControlName(cmbType, QStringLiteral("구분"));  // no caption beside it
   chkSaturday = new QCheckBox(QStringLiteral("토요일만 보기"), this);
   chkSaturday->setObjectName(QStringLiteral("chkSaturday"));
   PlaceInTop(chkSaturday, 94, 110);

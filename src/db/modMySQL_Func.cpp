@@ -105,7 +105,10 @@ int OpenOn(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quiet) {
   return rows;
 }
 
-int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) { return OpenOn(Reader(), rs, sql); }
+int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) {
+  ClearReadStopped();
+  return OpenWatched(Reader(), rs, sql);
+}
 
 QString DBGetValue(const QString& sql) { return FirstValue(Reader(), sql).value_or(QString()); }
 

@@ -8,9 +8,11 @@
 #include "customers/AccessRules.h"
 #include "customers/CustomerSearch.h"
 #include "customers/FrmCertifiedTelNumMng.h"
+#include "customers/ReadBusyPanel.h"
 #include "customers/fBCust_Save.h"
 #include "customers/fBFill_Save.h"
 #include "customers/modCustomer.h"
+#include "db/BackgroundRead.h"
 #include "db/modMySQL_Func.h"
 #include "grid/ExcelExport.h"
 #include "grid/FormNames.h"
@@ -168,6 +170,7 @@ FrmMain::FrmMain(QWidget* parent) : QWidget(parent) {
   connect(spList, &SpreadGrid::KeyDown, this, [this](int keyCode, int) {
     if (keyCode == 13) btnCharge_Click();
   });
+  pnlBusy = new ReadBusyPanel(this, pnlTop[2], {pnlTop[0], pnlTop[2]});
   AttachGridServices(*this, *spList, true);
   LoadFormLayout(*this);
 }
@@ -204,14 +207,20 @@ void FrmMain::btnQuery_Click() {
     return;
   }
 
+  RecordsetPtr rs;
+  int count = 0;
+  {
+    // On screen, a long search keeps the window painting and can be stopped.
+    ScopedReadWatcher watch(isVisible() ? pnlBusy : nullptr);
+    count = DBOpenRecordset(rs, CustomerSearchSql(text));
+  }
+  if (DBReadStopped()) return;  // the list stays as it was
+
   WaitCursor wait;
   ReDrawOff redraw(*spList);
   const int activeRow = spList->ActiveRow();
   const int activeCol = spList->ActiveCol();
   spList->SetMaxRows(0);
-
-  RecordsetPtr rs;
-  const int count = DBOpenRecordset(rs, CustomerSearchSql(text));
   spList->SetMaxRows(count > 0 ? count : 0);
   if (rs) {
     const int fName = rs->FieldIndex(QStringLiteral("username"));
@@ -390,7 +399,20 @@ void FrmMain::ExportList() {
   ExportToExcelFile(*spList, QStringLiteral("Sheet1"));
 }
 
+void FrmMain::keyPressEvent(QKeyEvent* event) {
+  if (pnlBusy->Reading() && event->key() == Qt::Key_Escape) {
+    pnlBusy->Stop();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void FrmMain::closeEvent(QCloseEvent* event) {
+  if (pnlBusy->Reading()) {
+    pnlBusy->Stop();
+    event->ignore();
+    return;
+  }
   if (m_closing) {
     event->accept();
     return;

@@ -15,6 +15,7 @@ class QPushButton;
 class SpreadGrid;
 class SummaryWindow;
 class fBCust_Save;
+class ReadBusyPanel;
 
 class FrmMain : public QWidget, public CustomerListOwner {
   Q_OBJECT
@@ -43,6 +44,8 @@ class FrmMain : public QWidget, public CustomerListOwner {
   QPushButton* btnLowBalance = nullptr;
   QPushButton* btnBalanceCheck = nullptr;
   QPushButton* btnClose = nullptr;
+  // Shown over the list while a search runs past half a second.
+  ReadBusyPanel* pnlBusy = nullptr;
 
  signals:
   // The window is closing, after every other window closed: the program shuts down.
@@ -50,7 +53,9 @@ class FrmMain : public QWidget, public CustomerListOwner {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // Closing while a search runs stops the search instead.
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void btnAdd_Click();

@@ -3,6 +3,7 @@
 #include "controls/CommandButton.h"
 #include "controls/DateBox.h"
 #include "controls/HCTerm.h"
+#include "customers/ReadBusyPanel.h"
 #include "customers/modCustomer.h"
 #include "grid/MduSpread.h"
 #include "grid/SpreadGrid.h"
@@ -10,14 +11,11 @@
 #include "grid/modMy_formReSize.h"
 #include "platform/Hoverlet.h"
 
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -26,8 +24,6 @@ namespace {
 constexpr int kLineHeight = 36;
 constexpr int kTopHeight = 2 * kLineHeight + 4;
 constexpr int kSumHeight = 26;
-// A read shorter than this shows nothing; a longer one shows that it is working.
-constexpr int kBusyAfterMs = 500;
 }  // namespace
 
 ReportWindow::ReportWindow(const QString& name, const QString& caption, int widthTwips,
@@ -68,24 +64,8 @@ ReportWindow::ReportWindow(const QString& name, const QString& caption, int widt
   auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
   connect(f5, &QShortcut::activated, this, &ReportWindow::RunQuery);
 
-  auto* busy = new QFrame(this);
-  busy->setFrameShape(QFrame::Panel);
-  busy->setFrameShadow(QFrame::Raised);
-  pnlBusy = busy;
-  pnlBusy->setObjectName(QStringLiteral("pnlBusy"));
-  pnlBusy->setAutoFillBackground(true);
-  auto* busyLine = new QHBoxLayout(pnlBusy);
-  lblBusy = new QLabel(pnlBusy);
-  lblBusy->setObjectName(QStringLiteral("lblBusy"));
-  btnStop = new QPushButton(QStringLiteral("중지 (Esc)"), pnlBusy);
-  btnStop->setObjectName(QStringLiteral("btnStop"));
-  busyLine->addWidget(lblBusy, 1);
-  busyLine->addWidget(btnStop);
-  connect(btnStop, &QPushButton::clicked, this, &ReportWindow::StopQuery);
-  pnlBusy->hide();
-  m_busyTimer = new QTimer(this);
-  m_busyTimer->setInterval(100);
-  connect(m_busyTimer, &QTimer::timeout, this, &ReportWindow::ShowBusy);
+  pnlBusy = new ReadBusyPanel(this, pnlTop[1], {pnlTop[0], pnlTop[1]});
+  btnStop = pnlBusy->btnStop;
 
   DecorateForm(this, true);
   setGeometry(0, 0, TwipsToPixels(widthTwips), TwipsToPixels(heightTwips));
@@ -98,7 +78,7 @@ void ReportWindow::RunQuery() {
       if (box && !box->Check()) return;
   }
   // A window not yet on screen (opened with its first query) has nothing to keep painting.
-  ScopedReadWatcher watch(isVisible() ? this : nullptr);
+  ScopedReadWatcher watch(isVisible() ? pnlBusy : nullptr);
   Query();
 }
 
@@ -107,46 +87,9 @@ void ReportWindow::ReplaceRows() {
   ClearSum();
 }
 
-void ReportWindow::ReadRunning(const std::function<void()>& stop) {
-  m_stop = stop;
-  m_stopping = false;
-  m_readClock.start();
-  m_busyTimer->start();
-  // Nothing else may start meanwhile: the period, the buttons and the grids wait.
-  pnlTop[0]->setEnabled(false);
-  pnlTop[1]->setEnabled(false);
-}
+bool ReportWindow::Reading() const { return pnlBusy->Reading(); }
 
-void ReportWindow::ReadOver() {
-  m_stop = nullptr;
-  m_busyTimer->stop();
-  pnlBusy->hide();
-  pnlTop[0]->setEnabled(true);
-  pnlTop[1]->setEnabled(true);
-}
-
-void ReportWindow::ShowBusy() {
-  const qint64 ms = m_readClock.elapsed();
-  if (ms < kBusyAfterMs) return;
-  lblBusy->setText(m_stopping
-                       ? QStringLiteral("조회를 중지하는 중입니다...")
-                       : QStringLiteral("조회 중입니다... %1초").arg(ms / 1000.0, 0, 'f', 1));
-  if (pnlBusy->isHidden()) {
-    const QRect area = pnlTop[1]->geometry();
-    const int width = std::min(area.width() - 20, 420);
-    pnlBusy->setGeometry(area.x() + (area.width() - width) / 2, area.y() + 40, width, 48);
-    pnlBusy->show();
-    pnlBusy->raise();
-    btnStop->setFocus();
-  }
-}
-
-void ReportWindow::StopQuery() {
-  if (!m_stop || m_stopping) return;
-  m_stopping = true;
-  ShowBusy();
-  m_stop();
-}
+void ReportWindow::StopQuery() { pnlBusy->Stop(); }
 
 void ReportWindow::keyPressEvent(QKeyEvent* event) {
   if (Reading() && event->key() == Qt::Key_Escape) {

@@ -3,12 +3,8 @@
 // the data grid and, for most, the one-row sum grid under it fed from hidden sum columns; F5
 // runs the query, and the resize rules keep the grids stretched to the window.
 
-#include "db/BackgroundRead.h"
-
 #include <QDialog>
-#include <QElapsedTimer>
 
-#include <functional>
 #include <initializer_list>
 #include <map>
 #include <vector>
@@ -16,10 +12,10 @@
 class HCTerm;
 class QLabel;
 class QPushButton;
-class QTimer;
+class ReadBusyPanel;
 class SpreadGrid;
 
-class ReportWindow : public QDialog, public ReadWatcher {
+class ReportWindow : public QDialog {
   Q_OBJECT
 
  public:
@@ -30,8 +26,7 @@ class ReportWindow : public QDialog, public ReadWatcher {
   QPushButton* btnQuery = nullptr;
   QPushButton* btnClose = nullptr;
   // Shown over the grid while a read runs past half a second; Esc stops it too.
-  QWidget* pnlBusy = nullptr;
-  QLabel* lblBusy = nullptr;
+  ReadBusyPanel* pnlBusy = nullptr;
   QPushButton* btnStop = nullptr;
 
   // Runs the window's statement and fills its grid.
@@ -42,7 +37,7 @@ class ReportWindow : public QDialog, public ReadWatcher {
   void RunQuery();
   // Ends the running read on the server; the window stays as it was before the query.
   void StopQuery();
-  bool Reading() const { return static_cast<bool>(m_stop); }
+  bool Reading() const;
 
  protected:
   // Size in twips; the window opens at (0, 0).
@@ -81,19 +76,11 @@ class ReportWindow : public QDialog, public ReadWatcher {
   // Closing while a read runs stops the read instead.
   void reject() override;
 
-  void ReadRunning(const std::function<void()>& stop) override;
-  void ReadOver() override;
-
  private:
-  void ShowBusy();
   void CopyTotal(int col, int row);
 
   std::vector<std::pair<QPushButton*, int>> m_buttons;
   std::map<int, int> m_sumMap;
   int m_sumLabelCol = 0;
   bool m_placed = false;
-  std::function<void()> m_stop;  // set while a read runs
-  bool m_stopping = false;
-  QTimer* m_busyTimer = nullptr;
-  QElapsedTimer m_readClock;
 };

@@ -1,6 +1,7 @@
 // The customer list with real widgets against the private server.
 #include "app/modMain.h"
 #include "controls/HCText.h"
+#include "customers/ReadBusyPanel.h"
 #include "customers/fBCust_Save.h"
 #include "customers/fBFill_Save.h"
 #include "db/modMySQL_Func.h"
@@ -20,11 +21,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -322,6 +325,42 @@ TEST_F(FrmMainTest, FunctionKeysWorkFromTheGridToo) {
   });
   QTest::keyClick(view, Qt::Key_F3);
   EXPECT_TRUE(m_prompt.AllAnswersUsed());
+}
+
+// A search held up on the server (another connection holds the table) shows that it is working
+// and is stopped by its button: the list stays as it was, without a box.
+TEST_F(FrmMainTest, AStoppedSearchLeavesTheListAsItWas) {
+  auto w = Open(QStringLiteral("staff1"));
+  Search(*w, QStringLiteral("tel"));
+  const int rows = w->spList->MaxRows();
+  ASSERT_GT(rows, 0);
+  const auto texts = [&] {
+    QStringList out;
+    for (int r = 1; r <= w->spList->MaxRows(); ++r)
+      for (int c = 1; c <= 3; ++c) out << w->spList->GetText(c, r);
+    return out;
+  };
+  const QStringList before = texts();
+  m_prompt.Clear();
+
+  testdb::Admin locker;
+  locker.Exec(QStringLiteral("LOCK TABLES sms_sk.smsuser WRITE"));
+  w->htField0->SetText(QStringLiteral("마바"));
+  bool busyShown = false;
+  QTimer::singleShot(800, [&] {
+    busyShown = w->pnlBusy->isVisible() && !w->btnCharge->isEnabled();
+    QTest::mouseClick(w->pnlBusy->btnStop, Qt::LeftButton);
+  });
+  QElapsedTimer clock;
+  clock.start();
+  QTest::mouseClick(w->btnQuery, Qt::LeftButton);
+  EXPECT_LT(clock.elapsed(), 2500);
+  EXPECT_TRUE(busyShown);
+  EXPECT_FALSE(w->pnlBusy->isVisible());
+  EXPECT_TRUE(w->btnCharge->isEnabled());
+  EXPECT_EQ(texts(), before);
+  EXPECT_TRUE(m_prompt.Messages().empty());
+  locker.Exec(QStringLiteral("UNLOCK TABLES"));
 }
 
 TEST_F(FrmMainTest, ClosingEndsTheSessionWork) {

@@ -1,4 +1,5 @@
 // Long reads keep the window painting and can be stopped, against the private server.
+#include "customers/ReadBusyPanel.h"
 #include "db/BackgroundRead.h"
 #include "db/ReportReads.h"
 #include "reports/ReportTestSupport.h"

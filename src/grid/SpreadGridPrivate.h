@@ -324,9 +324,24 @@ class SpreadHeaderView final : public QHeaderView {
   // where xOf gives a column's left edge and width (0 when hidden).
   static void PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget* w, int first, int last,
                         const std::function<std::pair<int, int>(int)>& xOf, const QRect& exposed);
+  // The palette header cells are drawn with: the widget's own with the grid's header colours,
+  // the same object (and cache key) for the same colours in every grid.
+  static QPalette CellPalette(const SpreadGrid::Impl& d, const QWidget& w);
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+
+ private:
+  SpreadGrid::Impl* d;
+};
+
+// The row header: Qt's own, drawn with the column header's palette.
+class SpreadRowHeaderView final : public QHeaderView {
+ public:
+  SpreadRowHeaderView(SpreadGrid::Impl* d, QWidget* parent);
+
+ protected:
+  void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
 
  private:
   SpreadGrid::Impl* d;

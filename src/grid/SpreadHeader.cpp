@@ -6,6 +6,7 @@
 #include <QStyleOptionHeader>
 
 #include <algorithm>
+#include <deque>
 
 int SpreadGrid::Impl::headerLinePixels() const {
   const QFontMetrics fm(view->horizontalHeader()->font());
@@ -48,6 +49,39 @@ QFont HeaderFont(const Style& s, const QWidget* w) {
 // Header row index h as a row number: 0 for the first, SpreadHeader + h for the others.
 int HeaderRowNumber(int h) { return h == 0 ? 0 : spread::SpreadHeader + h; }
 
+// The style keeps the pixmaps of the header cells it has drawn under the palette's cache key,
+// and every change to a palette gives it a new key: a palette made afresh at each paint would
+// leave pixmaps behind at each paint, never drawn again, until the pixmap cache is full. The
+// palettes made are kept, so that the same colours always come with the same key.
+QPalette HeaderPalette(const QPalette& widget, const QColor& back, const QColor& fore) {
+  struct Made {
+    QPalette widget;
+    QColor back, fore;
+    QPalette header;
+  };
+  static std::deque<Made> made;  // the most recent first
+  constexpr std::size_t kKept = 8;
+  auto it = std::find_if(made.begin(), made.end(), [&](const Made& m) {
+    return m.back == back && m.fore == fore && m.widget == widget;
+  });
+  if (it == made.end()) {
+    Made m{widget, back, fore, widget};
+    if (back.isValid()) {
+      m.header.setColor(QPalette::Button, back);
+      m.header.setColor(QPalette::Window, back);
+    }
+    if (fore.isValid()) m.header.setColor(QPalette::ButtonText, fore);
+    made.push_front(std::move(m));
+    if (made.size() > kKept) made.pop_back();
+  } else if (it != made.begin()) {
+    std::rotate(made.begin(), it, it + 1);
+  }
+  QPalette header = made.front().header;
+  // Active, inactive or disabled as the widget is now; the cache key does not change with it.
+  header.setCurrentColorGroup(widget.currentColorGroup());
+  return header;
+}
+
 }  // namespace
 
 void SpreadHeaderView::PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget* w, int first,
@@ -57,8 +91,7 @@ void SpreadHeaderView::PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget
   const int line = d.headerLinePixels();
   const QHeaderView* hh = d.view->horizontalHeader();
   const int sortCol = hh->isSortIndicatorShown() ? hh->sortIndicatorSection() + 1 : -1;
-  const QColor back = OleToQColor(d.shadow);
-  const QColor fore = OleToQColor(d.shadowText);
+  const QPalette palette = CellPalette(d, *w);
   std::vector<const Span*> painted;
   for (int h = 0; h < rows; ++h) {
     for (int c = first; c <= last; ++c) {
@@ -101,11 +134,7 @@ void SpreadHeaderView::PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget
         opt.sortIndicator = hh->sortIndicatorOrder() == Qt::AscendingOrder
                                 ? QStyleOptionHeader::SortDown
                                 : QStyleOptionHeader::SortUp;
-      if (back.isValid()) {
-        opt.palette.setColor(QPalette::Button, back);
-        opt.palette.setColor(QPalette::Window, back);
-      }
-      if (fore.isValid()) opt.palette.setColor(QPalette::ButtonText, fore);
+      opt.palette = palette;
       p.save();
       p.setFont(HeaderFont(d.resolve(col, row), w));
       p.setClipRect(r.intersected(exposed));
@@ -113,6 +142,10 @@ void SpreadHeaderView::PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget
       p.restore();
     }
   }
+}
+
+QPalette SpreadHeaderView::CellPalette(const SpreadGrid::Impl& d, const QWidget& w) {
+  return HeaderPalette(w.palette(), OleToQColor(d.shadow), OleToQColor(d.shadowText));
 }
 
 SpreadHeaderView::SpreadHeaderView(SpreadGrid::Impl* d, QWidget* parent)
@@ -139,4 +172,19 @@ void SpreadHeaderView::paintEvent(QPaintEvent* e) {
         return {sectionViewportPosition(s), sectionSize(s)};
       },
       e->rect());
+}
+
+SpreadRowHeaderView::SpreadRowHeaderView(SpreadGrid::Impl* d, QWidget* parent)
+    : QHeaderView(Qt::Vertical, parent), d(d) {
+  // As the table view's own row header: a click on a number selects the row.
+  setSectionsClickable(true);
+  setHighlightSections(true);
+}
+
+void SpreadRowHeaderView::initStyleOptionForIndex(QStyleOptionHeader* option,
+                                                  int logicalIndex) const {
+  QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+  // The model's header colours, set on a copy of the palette at each cell, would make a new
+  // key each time; the column header's palette holds the same colours.
+  option->palette = SpreadHeaderView::CellPalette(*d, *this);
 }

@@ -10,6 +10,7 @@
 
 SpreadView::SpreadView(SpreadGrid::Impl* d, QWidget* parent) : QTableView(parent), d(d) {
   setHorizontalHeader(new SpreadHeaderView(d, this));
+  setVerticalHeader(new SpreadRowHeaderView(d, this));
 }
 
 void SpreadView::watchHeaders() {

@@ -9,10 +9,14 @@
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QImage>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QTest>
 
 #include <cstdlib>
 #include <ostream>
+#include <set>
+#include <vector>
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -189,6 +193,40 @@ TEST(SpreadGridHeader, SpansMoveWithTheirColumns) {
     ASSERT_TRUE(ink.isValid());
     EXPECT_NEAR(ink.center().x(), (left + right) / 2, 3);
   }
+}
+
+// The palette cache key of every header cell drawn.
+class HeaderKeys final : public QProxyStyle {
+ public:
+  HeaderKeys() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    if (element == CE_Header) keys.insert(option->palette.cacheKey());
+    QProxyStyle::drawControl(element, option, painter, widget);
+  }
+  mutable std::set<qint64> keys;
+};
+
+TEST(SpreadGridHeader, HeaderCellsAreDrawnWithTheSamePaletteKeyEveryTime) {
+  // The style keeps each header cell it draws in Qt's pixmap cache under the palette's key: a
+  // new key at each paint or in each new grid fills the cache with cells never drawn again.
+  HeaderKeys style;
+  std::vector<std::set<qint64>> drawn;
+  for (int grid = 0; grid < 2; ++grid) {
+    SpreadGrid g;
+    DesignSummary(g);
+    for (QWidget* w : g.findChildren<QWidget*>()) w->setStyle(&style);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    for (int paint = 0; paint < 2; ++paint) {
+      style.keys.clear();
+      g.grab();
+      ASSERT_FALSE(style.keys.empty());
+      drawn.push_back(style.keys);
+    }
+  }
+  // Column and row headers may differ; a repaint and a second grid bring no new key.
+  for (std::size_t i = 1; i < drawn.size(); ++i) EXPECT_EQ(drawn[i], drawn[0]) << i;
 }
 
 }  // namespace

@@ -111,6 +111,12 @@ QString ColumnLetters(int col);
 
 constexpr int kCellPadding = 4;
 
+// The kept palette with the same colours as palette, in its colour group. The style keeps what
+// it draws of headers and scroll bars in Qt's pixmap cache under the palette's cache key, and
+// every palette made or changed has a key of its own: a palette made afresh for each paint, or
+// each grid, would leave pixmaps behind, never drawn again, until the cache is full.
+QPalette SharedPalette(const QPalette& palette);
+
 }  // namespace spread::detail
 
 // Only the grid's own files see this header; the storage types read better unqualified.
@@ -325,7 +331,7 @@ class SpreadHeaderView final : public QHeaderView {
   static void PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget* w, int first, int last,
                         const std::function<std::pair<int, int>(int)>& xOf, const QRect& exposed);
   // The palette header cells are drawn with: the widget's own with the grid's header colours,
-  // the same object (and cache key) for the same colours in every grid.
+  // shared (SharedPalette).
   static QPalette CellPalette(const SpreadGrid::Impl& d, const QWidget& w);
 
  protected:

@@ -6,7 +6,6 @@
 #include <QStyleOptionHeader>
 
 #include <algorithm>
-#include <deque>
 
 int SpreadGrid::Impl::headerLinePixels() const {
   const QFontMetrics fm(view->horizontalHeader()->font());
@@ -48,39 +47,6 @@ QFont HeaderFont(const Style& s, const QWidget* w) {
 
 // Header row index h as a row number: 0 for the first, SpreadHeader + h for the others.
 int HeaderRowNumber(int h) { return h == 0 ? 0 : spread::SpreadHeader + h; }
-
-// The style keeps the pixmaps of the header cells it has drawn under the palette's cache key,
-// and every change to a palette gives it a new key: a palette made afresh at each paint would
-// leave pixmaps behind at each paint, never drawn again, until the pixmap cache is full. The
-// palettes made are kept, so that the same colours always come with the same key.
-QPalette HeaderPalette(const QPalette& widget, const QColor& back, const QColor& fore) {
-  struct Made {
-    QPalette widget;
-    QColor back, fore;
-    QPalette header;
-  };
-  static std::deque<Made> made;  // the most recent first
-  constexpr std::size_t kKept = 8;
-  auto it = std::find_if(made.begin(), made.end(), [&](const Made& m) {
-    return m.back == back && m.fore == fore && m.widget == widget;
-  });
-  if (it == made.end()) {
-    Made m{widget, back, fore, widget};
-    if (back.isValid()) {
-      m.header.setColor(QPalette::Button, back);
-      m.header.setColor(QPalette::Window, back);
-    }
-    if (fore.isValid()) m.header.setColor(QPalette::ButtonText, fore);
-    made.push_front(std::move(m));
-    if (made.size() > kKept) made.pop_back();
-  } else if (it != made.begin()) {
-    std::rotate(made.begin(), it, it + 1);
-  }
-  QPalette header = made.front().header;
-  // Active, inactive or disabled as the widget is now; the cache key does not change with it.
-  header.setCurrentColorGroup(widget.currentColorGroup());
-  return header;
-}
 
 }  // namespace
 
@@ -145,7 +111,15 @@ void SpreadHeaderView::PaintRows(const SpreadGrid::Impl& d, QPainter& p, QWidget
 }
 
 QPalette SpreadHeaderView::CellPalette(const SpreadGrid::Impl& d, const QWidget& w) {
-  return HeaderPalette(w.palette(), OleToQColor(d.shadow), OleToQColor(d.shadowText));
+  QPalette palette = w.palette();
+  const QColor back = OleToQColor(d.shadow);
+  const QColor fore = OleToQColor(d.shadowText);
+  if (back.isValid()) {
+    palette.setColor(QPalette::Button, back);
+    palette.setColor(QPalette::Window, back);
+  }
+  if (fore.isValid()) palette.setColor(QPalette::ButtonText, fore);
+  return SharedPalette(palette);
 }
 
 SpreadHeaderView::SpreadHeaderView(SpreadGrid::Impl* d, QWidget* parent)
@@ -184,7 +158,7 @@ SpreadRowHeaderView::SpreadRowHeaderView(SpreadGrid::Impl* d, QWidget* parent)
 void SpreadRowHeaderView::initStyleOptionForIndex(QStyleOptionHeader* option,
                                                   int logicalIndex) const {
   QHeaderView::initStyleOptionForIndex(option, logicalIndex);
-  // The model's header colours, set on a copy of the palette at each cell, would make a new
-  // key each time; the column header's palette holds the same colours.
+  // The model's header colours, set on a copy of the palette at each cell, make a new key each
+  // time; the column header's palette holds the same colours.
   option->palette = SpreadHeaderView::CellPalette(*d, *this);
 }

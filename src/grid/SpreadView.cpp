@@ -6,11 +6,58 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QToolTip>
+
+#include <deque>
+
+QPalette spread::detail::SharedPalette(const QPalette& palette) {
+  static std::deque<QPalette> kept;  // the most recent first
+  constexpr std::size_t kKept = 16;
+  auto it = std::find(kept.begin(), kept.end(), palette);  // the colours, not the key
+  if (it == kept.end()) {
+    kept.push_front(palette);
+    if (kept.size() > kKept) kept.pop_back();
+  } else if (it != kept.begin()) {
+    std::rotate(kept.begin(), it, it + 1);
+  }
+  QPalette shared = kept.front();
+  // Active, inactive or disabled as asked; the cache key does not change with it.
+  shared.setCurrentColorGroup(palette.currentColorGroup());
+  return shared;
+}
+
+namespace {
+
+// A scroll bar drawn with the shared palette of its colours: the grid's colours reach the
+// scroll bars through the view, with a new key in every grid.
+class SpreadScrollBar final : public QScrollBar {
+ public:
+  SpreadScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
+
+ protected:
+  void initStyleOption(QStyleOptionSlider* option) const override {
+    QScrollBar::initStyleOption(option);
+    option->palette = SharedPalette(option->palette);
+  }
+};
+
+}  // namespace
 
 SpreadView::SpreadView(SpreadGrid::Impl* d, QWidget* parent) : QTableView(parent), d(d) {
   setHorizontalHeader(new SpreadHeaderView(d, this));
   setVerticalHeader(new SpreadRowHeaderView(d, this));
+  auto* horizontal = new SpreadScrollBar(Qt::Horizontal, this);
+  auto* vertical = new SpreadScrollBar(Qt::Vertical, this);
+  setHorizontalScrollBar(horizontal);
+  setVerticalScrollBar(vertical);
+  // The item view wires the scroll bars it is made with, not those put in later.
+  connect(horizontal, &QScrollBar::actionTriggered, this, &SpreadView::horizontalScrollbarAction);
+  connect(vertical, &QScrollBar::actionTriggered, this, &SpreadView::verticalScrollbarAction);
+  connect(horizontal, &QScrollBar::valueChanged, this,
+          &SpreadView::horizontalScrollbarValueChanged);
+  connect(vertical, &QScrollBar::valueChanged, this, &SpreadView::verticalScrollbarValueChanged);
 }
 
 void SpreadView::watchHeaders() {

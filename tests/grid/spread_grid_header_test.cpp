@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QHeaderView>
 #include <QImage>
 #include <QProxyStyle>
+#include <QScrollBar>
 #include <QStyleFactory>
 #include <QTest>
 
@@ -195,38 +197,68 @@ TEST(SpreadGridHeader, SpansMoveWithTheirColumns) {
   }
 }
 
-// The palette cache key of every header cell drawn.
-class HeaderKeys final : public QProxyStyle {
+// The palette cache keys of the header cells and of the scroll bars drawn.
+class PaletteKeys final : public QProxyStyle {
  public:
-  HeaderKeys() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+  PaletteKeys() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget) const override {
-    if (element == CE_Header) keys.insert(option->palette.cacheKey());
+    if (element == CE_Header) headers.insert(option->palette.cacheKey());
     QProxyStyle::drawControl(element, option, painter, widget);
   }
-  mutable std::set<qint64> keys;
+  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                          QPainter* painter, const QWidget* widget) const override {
+    if (control == CC_ScrollBar) scrollBars.insert(option->palette.cacheKey());
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+  }
+  mutable std::set<qint64> headers, scrollBars;
 };
 
-TEST(SpreadGridHeader, HeaderCellsAreDrawnWithTheSamePaletteKeyEveryTime) {
-  // The style keeps each header cell it draws in Qt's pixmap cache under the palette's key: a
-  // new key at each paint or in each new grid fills the cache with cells never drawn again.
-  HeaderKeys style;
-  std::vector<std::set<qint64>> drawn;
+TEST(SpreadGridHeader, HeadersAndScrollBarsAreDrawnWithTheSamePaletteKeyEveryTime) {
+  // The style keeps the header cells and scroll bars it draws in Qt's pixmap cache under the
+  // palette's key: a new key at each paint or in each new grid fills the cache with pixmaps
+  // never drawn again.
+  PaletteKeys style;
+  std::vector<std::set<qint64>> headers, scrollBars;
   for (int grid = 0; grid < 2; ++grid) {
     SpreadGrid g;
     DesignSummary(g);
+    g.SetMaxRows(200);  // both scroll bars show
+    g.SetMaxCols(30);
     for (QWidget* w : g.findChildren<QWidget*>()) w->setStyle(&style);
     g.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
     for (int paint = 0; paint < 2; ++paint) {
-      style.keys.clear();
+      style.headers.clear();
+      style.scrollBars.clear();
       g.grab();
-      ASSERT_FALSE(style.keys.empty());
-      drawn.push_back(style.keys);
+      ASSERT_FALSE(style.headers.empty());
+      ASSERT_FALSE(style.scrollBars.empty());
+      headers.push_back(style.headers);
+      scrollBars.push_back(style.scrollBars);
     }
   }
   // Column and row headers may differ; a repaint and a second grid bring no new key.
-  for (std::size_t i = 1; i < drawn.size(); ++i) EXPECT_EQ(drawn[i], drawn[0]) << i;
+  for (std::size_t i = 1; i < headers.size(); ++i) {
+    EXPECT_EQ(headers[i], headers[0]) << i;
+    EXPECT_EQ(scrollBars[i], scrollBars[0]) << i;
+  }
+}
+
+TEST(SpreadGridHeader, TheScrollBarsMoveTheRows) {
+  SpreadGrid g;
+  DesignSummary(g);
+  g.SetMaxRows(200);
+  g.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+  auto* area = qobject_cast<QAbstractScrollArea*>(g.CellArea()->parentWidget());
+  ASSERT_NE(area, nullptr);
+  QScrollBar* bar = area->verticalScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(g.TopRow(), 2);
+  bar->setValue(50);
+  EXPECT_EQ(g.TopRow(), 51);
 }
 
 }  // namespace

@@ -78,6 +78,27 @@ void Prepare(const QByteArray& socket) {
   mysql_close(root);
 }
 
+// The failure-detection settings the node runs with, as it reports them.
+QByteArray EvsSettings(const QByteArray& socket) {
+  MYSQL* root = bench::ConnectRoot(socket);
+  QByteArray options;
+  const QByteArray sql = "SELECT @@wsrep_provider_options";
+  if (mysql_real_query(root, sql.constData(), static_cast<unsigned long>(sql.size())) == 0) {
+    if (MYSQL_RES* r = mysql_store_result(root)) {
+      if (MYSQL_ROW row = mysql_fetch_row(r); row && row[0]) options = row[0];
+      mysql_free_result(r);
+    }
+  }
+  mysql_close(root);
+  QByteArrayList picked;
+  for (const QByteArray& option : options.split(';')) {
+    const QByteArray o = option.trimmed();
+    for (const char* name : {"evs.keepalive_period", "evs.suspect_timeout", "evs.inactive_timeout"})
+      if (o.startsWith(name)) picked << o;
+  }
+  return picked.join("; ");
+}
+
 bool Charge(QuietPrompts& prompts) {
   fBFill_Save dlg;
   dlg.SetFormMode(QStringLiteral("cust"), 1, nullptr, 0);
@@ -212,6 +233,7 @@ int main(int argc, char** argv) {
   const double program = median(failovers);
   std::printf("failover, kill of the session's node to the next committed charge (%zu kills):\n",
               failovers.size());
+  std::printf("  the nodes' failure detection: %s\n", EvsSettings(socket1).constData());
   std::printf("  median %.0f ms, fastest %.0f ms, slowest %.0f ms (goal: median under 2000 ms)\n",
               program, failovers.front(), failovers.back());
   std::printf("  floor: a bare client on a surviving node, median of %zu kills %.0f ms (%.2fx)\n",

@@ -110,7 +110,7 @@ bool Charge(QuietPrompts& prompts) {
 }
 
 // Milliseconds per charge over n charges.
-double ChargeMs(QuietPrompts& prompts, int n) {
+double ChargeMsOnce(QuietPrompts& prompts, int n) {
   QElapsedTimer t;
   t.start();
   for (int i = 0; i < n; ++i)
@@ -121,19 +121,29 @@ double ChargeMs(QuietPrompts& prompts, int n) {
   return static_cast<double>(t.nsecsElapsed()) / 1e6 / n;
 }
 
-double BareChargeMs(const bench::Server& server, int n) {
+// The best of three batches: three database servers share two cores, and a batch that met a
+// burst of the others' work says little about the charge.
+double ChargeMs(QuietPrompts& prompts, int n) {
+  double best = ChargeMsOnce(prompts, n);
+  for (int i = 0; i < 2; ++i) best = std::min(best, ChargeMsOnce(prompts, n));
+  return best;
+}
+
+double BareChargeMs(unsigned port, int n) {
   MYSQL* m = mysql_init(nullptr);
-  if (!mysql_real_connect(m, "127.0.0.1", "sms_cvemp", "kelpo362.5180", "sms_sk",
-                          static_cast<unsigned>(server.port.toInt()), nullptr, 0)) {
+  if (!mysql_real_connect(m, "127.0.0.1", "sms_cvemp", "kelpo362.5180", "sms_sk", port, nullptr,
+                          0)) {
     std::fprintf(stderr, "%s\n", mysql_error(m));
     std::exit(1);
   }
-  QElapsedTimer t;
-  t.start();
-  for (int i = 0; i < n; ++i) {
-    BareCharge(m);
+  double ms = 0;
+  for (int batch = 0; batch < 3; ++batch) {
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < n; ++i) BareCharge(m);
+    const double once = static_cast<double>(t.nsecsElapsed()) / 1e6 / n;
+    ms = batch == 0 ? once : std::min(ms, once);
   }
-  const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6 / n;
   mysql_close(m);
   return ms;
 }
@@ -149,10 +159,10 @@ int main(int argc, char** argv) {
   App().staff.userId = QStringLiteral("staff1");
   App().staff.userName = QStringLiteral("bench");
   DBSetCompression(false);
-  constexpr int kCharges = 300;
+  constexpr int kCharges = 200;
 
   Prepare(server.socket);
-  const double bare = BareChargeMs(server, kCharges);
+  const double bare = BareChargeMs(server.port.toUInt(), kCharges);
   if (!DBInit(QStringLiteral("127.0.0.1"), QStringLiteral("sms_cvemp"),
               QStringLiteral("kelpo362.5180"), QStringLiteral("sms_sk"), QString(), -1,
               QStringLiteral("euckr"), server.port.toInt()))
@@ -170,12 +180,16 @@ int main(int argc, char** argv) {
               QStringLiteral("sms_sk"), QString(), -1, QStringLiteral("euckr"), 3306))
     return 1;
   const double cluster = ChargeMs(prompts, kCharges);
+  const double bareCluster = BareChargeMs(ports[0].toUInt(), kCharges);
 
-  std::printf("charge round trip (INSERT, UPDATE, COMMIT), %d charges each:\n", kCharges);
+  std::printf("charge round trip (INSERT, UPDATE, COMMIT), best of 3 batches of %d charges:\n",
+              kCharges);
   std::printf("  bare C API, single server     %8.3f ms\n", bare);
   std::printf("  program, single server        %8.3f ms  (%.2fx bare)\n", single, single / bare);
   std::printf("  program, three-node cluster   %8.3f ms  (%.2fx the single server; goal <= 2)\n",
               cluster, cluster / single);
+  std::printf("  bare C API, three-node cluster %7.3f ms  (%.2fx the bare single server)\n",
+              bareCluster, bareCluster / bare);
 
   // Failover: the node the session is on is killed; the clock runs until the next charge has
   // committed on another node. The killed node is started again before the next round.

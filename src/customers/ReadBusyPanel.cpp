@@ -38,6 +38,8 @@ void ReadBusyPanel::ReadRunning(const std::function<void()>& stop) {
   m_stopping = false;
   m_clock.start();
   m_timer->start();
+  // Pausing a box takes the focus from it: it goes back when the read is over.
+  m_focus = window()->focusWidget();
   for (QWidget* w : m_paused) w->setEnabled(false);
   m_pausedShortcuts.clear();
   for (QShortcut* s : parentWidget()->findChildren<QShortcut*>()) {
@@ -54,6 +56,8 @@ void ReadBusyPanel::ReadOver() {
   for (QWidget* w : m_paused) w->setEnabled(true);
   for (QShortcut* s : m_pausedShortcuts) s->setEnabled(true);
   m_pausedShortcuts.clear();
+  if (m_focus && m_focus->isEnabled()) m_focus->setFocus();
+  m_focus = nullptr;
 }
 
 void ReadBusyPanel::Tick() {

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QPointer>
 
 #include <functional>
 #include <vector>
@@ -38,6 +39,7 @@ class ReadBusyPanel : public QFrame, public ReadWatcher {
   QWidget* m_over;
   std::vector<QWidget*> m_paused;
   std::vector<QShortcut*> m_pausedShortcuts;
+  QPointer<QWidget> m_focus;     // where the keys went before the read paused the window
   std::function<void()> m_stop;  // set while a read runs
   bool m_stopping = false;
   QTimer* m_timer = nullptr;

@@ -3,6 +3,7 @@
 #include "db/DbState.h"
 #include "db/SqlLog.h"
 #include "platform/Clock.h"
+#include "platform/Cp949.h"
 #include "platform/Prompt.h"
 
 #include <QEventLoop>
@@ -42,6 +43,7 @@ Target TargetOf(const cMySQL& session) {
 // with it the session) stays. Quiet: the read's own end says what happened.
 void KillQuery(const Target& t) {
   cMySQL killer;
+  killer.Bookkeeping = false;
   killer.ConnectTimeoutSeconds = 2;
   killer.ReadTimeoutSeconds = 2;
   killer.WriteTimeoutSeconds = 2;
@@ -67,7 +69,10 @@ void ClearReadStopped() { g_stopped = false; }
 
 int OpenWatched(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quiet) {
   g_stopped = false;
-  if (!g_watcher || !session) return OpenOn(session, rs, sql, quiet);
+  // Text the code page cannot hold is refused before anything is sent, with the session's own
+  // message: nothing to wait for.
+  QByteArray bytes;
+  if (!g_watcher || !session || !cp949::Encode(sql, bytes)) return OpenOn(session, rs, sql, quiet);
   if (g_running) {
     // The session is the worker's until its read is over.
     MsgInfo(QStringLiteral("진행 중인 조회가 끝난 뒤 다시 조회하세요."));
@@ -97,7 +102,9 @@ int OpenWatched(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quie
     g_stopped = true;
     killer = std::thread(KillQuery, target);
   });
-  if (!shared->done) loop.exec();
+  // Run even when the worker is already done: what it posted to this thread (a change of
+  // host after a reconnect) is delivered before its quit.
+  loop.exec();
   worker.join();
   if (killer.joinable()) killer.join();
   watcher->ReadOver();

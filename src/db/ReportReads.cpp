@@ -68,7 +68,6 @@ bool DBInitReports(const QString& host, int port) {
 }
 
 int DBOpenReportRecordset(RecordsetPtr& rs, const QString& sql) {
-  ClearReadStopped();
   cMySQL* reports = Db().reports.get();
   // Text the code page cannot hold is refused before it is sent; the session says so itself.
   if (!reports || !Encodable(sql)) return OpenWatched(reports ? reports : Reader(), rs, sql);

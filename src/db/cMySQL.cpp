@@ -208,7 +208,7 @@ bool cMySQL::ConnectTo(const Endpoint& endpoint, long& number, QString& descript
       return false;
     }
   }
-  ConnectionBookkeeping();
+  if (Bookkeeping) ConnectionBookkeeping();
   ApplyCharset();
   return true;
 }
@@ -376,6 +376,7 @@ cMySQL::OldConnectionEnd cMySQL::EndOnOtherNode(const ConnectionIdentity& old) {
     return OldConnectionEnd::NotFound;
   // Still a member: the old connection is ended on its own node.
   cMySQL there;
+  there.Bookkeeping = false;
   there.Compress = Compress;
   there.RequireTls = RequireTls;
   there.TlsCaFile = TlsCaFile;
@@ -500,7 +501,7 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
       // Opening a transaction has no effect worth keeping either.
       const bool resend = number == kServerGone || number == kNodeRefuses || IsRead(sql) ||
                           sql.startsWith(QLatin1String("START TRANSACTION"));
-      if (!Reconnect(false)) return Failed();
+      if (!Reconnect(quiet)) return Failed();
       reconnected = true;
       if (resend) continue;
       description += QStringLiteral(
@@ -509,7 +510,7 @@ RecordsetPtr cMySQL::Run(const QString& sql, bool quiet, bool retries, const cha
     } else if (number == kDeadlock && !m_inTransaction && user == QLatin1String("tavelin4417") &&
                deadlockRetries < 5) {
       QThread::msleep(500);
-      if (!Reconnect(false)) return Failed();
+      if (!Reconnect(quiet)) return Failed();
       ++deadlockRetries;
       continue;
     }

@@ -170,6 +170,9 @@ class cMySQL {
   int IdleCheckMs = 1000;
   // How long the end of a lost connection is waited for after the KILL before giving up.
   int OldConnectionWaitMs = 5000;
+  // Off for a side connection that only ends another's statement or connection: the account's
+  // connection records (LPID) keep naming the session's own connections.
+  bool Bookkeeping = true;
 
  private:
   RecordsetPtr Run(const QString& sql, bool quiet, bool retries, const char* procedure);

@@ -8,6 +8,9 @@
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <functional>
 #include <optional>
 
@@ -72,7 +75,15 @@ bool DBInit(const QString& host, const QString& user, const QString& password,
     db.reports.reset();
     db.sessions[0] = NewSession(DbServer::Sms);
     db.sessions[0]->HostChanged = [](const QString& now) {
-      if (Db().hostChanged) Db().hostChanged(now);
+      const auto tell = [now] {
+        if (Db().hostChanged) Db().hostChanged(now);
+      };
+      // A read on a worker thread may be the one that reconnected.
+      QCoreApplication* app = QCoreApplication::instance();
+      if (!app || QThread::currentThread() == app->thread())
+        tell();
+      else
+        QMetaObject::invokeMethod(app, tell, Qt::QueuedConnection);
     };
     result = db.sessions[0]->real_connect(host, user, password, database, port, socket, 0, false,
                                           charset);
@@ -105,10 +116,7 @@ int OpenOn(cMySQL* session, RecordsetPtr& rs, const QString& sql, bool quiet) {
   return rows;
 }
 
-int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) {
-  ClearReadStopped();
-  return OpenWatched(Reader(), rs, sql);
-}
+int DBOpenRecordset(RecordsetPtr& rs, const QString& sql) { return OpenWatched(Reader(), rs, sql); }
 
 QString DBGetValue(const QString& sql) { return FirstValue(Reader(), sql).value_or(QString()); }
 

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -151,6 +152,8 @@ TEST_F(FrmMainTest, ShortSearchesAndExportAreForNamedStaffOnly) {
 TEST_F(FrmMainTest, SearchFillsEveryColumn) {
   auto w = Open(QStringLiteral("staff3"));
   Search(*w, QStringLiteral("12"));
+  // The window pauses while the search runs; the keys go back to the box for the next one.
+  EXPECT_EQ(QApplication::focusWidget(), w->htField0->txtBox);
   EXPECT_EQ(Column(*w, 3),
             (QStringList{QStringLiteral("a12"), QStringLiteral("plain"), QStringLiteral("tel")}));
   EXPECT_EQ(Column(*w, 7),

@@ -60,9 +60,10 @@ bool ReadFile(const QString& path, QByteArray* out) {
   return true;
 }
 
-bool WriteFile(const QString& path, const QByteArray& data) {
+// Empty when written; else why not.
+QString WriteFile(const QString& path, const QByteArray& data) {
   QString why;
-  return update::InstallText(path, data, &why);
+  return update::InstallText(path, data, &why) ? QString() : why;
 }
 
 bool ReadSecret(const QString& path, QByteArray* secret) {
@@ -110,19 +111,23 @@ int SignPrograms(QStringList args) {
       return Error(name + QStringLiteral(": only letters, digits, '.', '_' and '-' are served"));
     QByteArray bytes;
     if (!ReadFile(path, &bytes)) return Error(path + QStringLiteral(": cannot be read"));
-    // A build that answers another revision would be swapped in and straight back out; but
-    // whatever runs here runs beside the secret key, so only on request.
+    // A build that answers another revision, or nothing, would be swapped in and straight back
+    // out; but whatever runs here runs beside the secret key, so only on request.
     const QString version = checkVersion ? GetFileVer(path) : QString();
-    if (!version.isEmpty() && update::RevisionNumber(version) != revision)
+    if (checkVersion && version.isEmpty())
+      return Error(path + QStringLiteral(" gives no version with --version"));
+    if (checkVersion && update::RevisionNumber(version) != revision)
       return Error(QStringLiteral("%1 answers revision %2, not %3")
                        .arg(path, update::RevisionOf(version))
                        .arg(revision));
     const QByteArray line = update::ManifestLine(
         name, revision, bytes.size(),
         QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(), expires);
-    if (!WriteFile(path + QStringLiteral(".manifest"), update::SignedManifestText(line, secret)) ||
-        !WriteFile(path + QStringLiteral(".sig"), update::Sign(bytes, secret)))
-      return Error(path + QStringLiteral(": the signature files cannot be written"));
+    QString why =
+        WriteFile(path + QStringLiteral(".manifest"), update::SignedManifestText(line, secret));
+    if (why.isEmpty()) why = WriteFile(path + QStringLiteral(".sig"), update::Sign(bytes, secret));
+    if (!why.isEmpty())
+      return Error(path + QStringLiteral(": the signature files cannot be written: ") + why);
     std::printf("%s\n", line.constData());
   }
   return 0;
@@ -138,8 +143,8 @@ int SignList(const QString& secretPath, const QString& listPath) {
   if (!utf8 || list.kind() != JsonValue::Kind::Object || !JsonLastError().isEmpty())
     return Error(listPath + QStringLiteral(": not a JSON object in UTF-8: ") + JsonLastError());
   const QByteArray hex = update::Sign(update::ServerListMessage(list), secret).toHex();
-  if (!WriteFile(listPath + QStringLiteral(".sig"), hex + '\n'))
-    return Error(listPath + QStringLiteral(".sig: cannot be written"));
+  if (const QString why = WriteFile(listPath + QStringLiteral(".sig"), hex + '\n'); !why.isEmpty())
+    return Error(listPath + QStringLiteral(".sig: cannot be written: ") + why);
   std::printf("%s\n", hex.constData());
   return 0;
 }

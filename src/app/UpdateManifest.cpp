@@ -7,8 +7,6 @@
 
 #include <sodium.h>
 
-#include <cctype>
-
 namespace update {
 namespace {
 
@@ -50,9 +48,7 @@ bool VerifySignature(const QByteArray& data, const QByteArray& signature,
 }
 
 bool SignatureFromHex(const QByteArray& hex, QByteArray* signature) {
-  if (hex.size() != 2 * crypto_sign_BYTES) return false;
-  for (const char c : hex)
-    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+  if (!IsHex(hex.toLower(), 2 * crypto_sign_BYTES)) return false;
   *signature = QByteArray::fromHex(hex);
   return true;
 }

@@ -1,5 +1,7 @@
 #include "app/modServerAddressUtil.h"
 
+#include <algorithm>
+
 #include "app/UpdateManifest.h"
 #include "app/UpdateRecord.h"
 #include "app/UpdateSettings.h"
@@ -55,10 +57,13 @@ bool SignatureHolds(const JsonValue* sig, const JsonValue& list) {
 }
 
 // A signed list can be replayed: one whose "ver" is below the highest taken as authentic before
-// (kept in the settings store, where no answer can lower or raise it) is old. Why it does not
-// count; empty when it does.
-QString Replayed(const JsonValue& list) {
-  const qint64 trusted = update::TrustedListVersion();
+// (kept in the settings store, where no answer can lower or raise it) or below the list in use
+// (whose ver only an authentic answer changes; it is the floor before anything was recorded)
+// is old. Why it does not count; empty when it does.
+QString Replayed(const JsonValue& list, const JsonValue& current) {
+  bool numbered = false;
+  const qint64 inUse = VerOf(current).toLongLong(&numbered);
+  const qint64 trusted = std::max(update::TrustedListVersion(), numbered ? inUse : 0);
   if (trusted == 0) return QString();
   bool ok = false;
   const qint64 ver = VerOf(list).toLongLong(&ok);
@@ -150,7 +155,7 @@ bool UpdateServerAddressFile(const QString& user) {
   if (!data || data->kind() != JsonValue::Kind::Object) return true;
 
   const bool listSigned = SignatureHolds(o->Find(QStringLiteral("sig")), *data);
-  const QString replayed = listSigned && !r.verifiedTls ? Replayed(*data) : QString();
+  const QString replayed = listSigned && !r.verifiedTls ? Replayed(*data, current) : QString();
   const bool authentic = r.verifiedTls || (listSigned && replayed.isEmpty());
   const QString change = HostChange(current, *data, app);
   if (!change.isEmpty() && !authentic) {
@@ -172,7 +177,10 @@ bool UpdateServerAddressFile(const QString& user) {
 }
 
 void LoadServerAddressFile() {
-  const QString path = ServerAddressFilePath();
+  QString path = ServerAddressFilePath();
+  // Until this user has a list of their own, the one installed beside the program counts (the
+  // program's folder is read-only then, so every refreshed list goes to the data folder).
+  if (!FileExists(path)) path = paths::AppFolder() + QStringLiteral("/server_address_setting.json");
   update::Config().serverList = FileExists(path) ? ParseJson(ReadUTF8(path)) : JsonValue();
 }
 

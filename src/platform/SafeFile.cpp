@@ -101,20 +101,30 @@ bool TempFile::SetMode(mode_t mode) {
 
 bool TempFile::Commit(const QString& name) {
   if (!FinishWriting()) return false;
-  // The rename goes by name: what has the name must still be the file this descriptor checked,
-  // or something else would be put in place.
-  struct stat ours {
-  }, named{};
-  if (::fstat(m_fd, &ours) != 0 ||
-      ::fstatat(m_dir, QFile::encodeName(m_name).constData(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-      ours.st_dev != named.st_dev || ours.st_ino != named.st_ino) {
+  // The rename goes by name: what has the name must be the file this descriptor checked, or
+  // something else would be put in place. Checked before the rename, so that the file it
+  // would replace stays; and after it, for a swap in between.
+  const auto ours = [this](const QByteArray& entry) {
+    struct stat mine {
+    }, named{};
+    return ::fstat(m_fd, &mine) == 0 &&
+           ::fstatat(m_dir, entry.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
+  };
+  const auto replaced = [this] {
     errno = EEXIST;
     return Fail(Path() + QStringLiteral(" was replaced while it was checked"));
-  }
+  };
+  const QByteArray temporary = QFile::encodeName(m_name);
+  if (!ours(temporary)) return replaced();
   const QByteArray target = QFile::encodeName(name);
-  if (::renameat(m_dir, QFile::encodeName(m_name).constData(), m_dir, target.constData()) != 0)
+  if (::renameat(m_dir, temporary.constData(), m_dir, target.constData()) != 0)
     return Fail(QStringLiteral("cannot rename ") + Path() + QStringLiteral(" to ") + name);
   m_committed = true;
+  if (!ours(target)) {
+    ::unlinkat(m_dir, target.constData(), 0);
+    return replaced();
+  }
   ::fsync(m_dir);
   return true;
 }

@@ -34,7 +34,8 @@ class TempFile {
   bool SetMode(mode_t mode);
   // Puts the data on disk and renames the file over name in the same folder (a link there is
   // replaced, not followed); fails, and leaves name as it was, when what has the temporary name
-  // is no longer this descriptor's file.
+  // is no longer this descriptor's file; fails, and removes what has the name, when the swap came
+  // between that check and the rename.
   bool Commit(const QString& name);
 
  private:

@@ -120,6 +120,7 @@ TEST_F(ServerListAuthTest, AnswersThatMoveAHostMustBeSigned) {
     QByteArray answer;
     const char* logged;    // nullptr: taken
     QByteArray written{};  // taken: the list the file holds then (empty: the answer's)
+    bool recorded = true;  // the current list's ver is kept as taken before (else: only the file)
   };
   const Case cases[] = {
       {"unsigned_moves_the_staff_db", Answer(moved), "it would change 사내메신저DB서버"},
@@ -134,6 +135,12 @@ TEST_F(ServerListAuthTest, AnswersThatMoveAHostMustBeSigned) {
       {"signature_of_another_list", Answer(moved, Signature(same, m_secret)), "neither over"},
       {"signature_not_hex", Answer(moved, QByteArray(128, 'z')), "neither over"},
       {"signed_but_older", Answer(older, Signature(older, m_secret)), "ver 4 is older than"},
+      // An install from before versions were kept: the list in use is the floor.
+      {"signed_but_older_than_the_file",
+       Answer(older, Signature(older, m_secret)),
+       "ver 4 is older than 5",
+       {},
+       false},
   };
   update::Config().serverListCheckerUrl = m_server.Url(kChecker);
   for (const Case& c : cases) {
@@ -141,7 +148,7 @@ TEST_F(ServerListAuthTest, AnswersThatMoveAHostMustBeSigned) {
     WriteList(kCurrent);
     // The current list was taken as authentic.
     settings::DeleteSetting(QStringLiteral("Sendora"), QStringLiteral("Update"), QString());
-    update::NoteTrustedListVersion(5);
+    if (c.recorded) update::NoteTrustedListVersion(5);
     QFile::remove(eventlog::FilePath());
     m_server.Set(kChecker, c.answer);
     EXPECT_TRUE(UpdateServerAddressFile(QString()));

@@ -101,6 +101,17 @@ TEST_F(SignToolTest, ManifestsAndListSignaturesAreWhatTheProgramChecks) {
                   Local(QStringLiteral("k")), QString::number(kRevision + 1), program}),
             1);
   EXPECT_FALSE(QFile::exists(program + QStringLiteral(".manifest")));
+  // Nor one that answers nothing at all.
+  const QString mute = Local(QStringLiteral("Mute"));
+  QFile f(mute);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("#!/bin/sh\nexit 0\n");
+  f.close();
+  ASSERT_TRUE(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  EXPECT_EQ(Sign({QStringLiteral("sign"), QStringLiteral("--check-version"),
+                  Local(QStringLiteral("k")), QString::number(kRevision), mute}),
+            1);
+  EXPECT_FALSE(QFile::exists(mute + QStringLiteral(".manifest")));
 
   ASSERT_EQ(Sign({QStringLiteral("sign"), QStringLiteral("--days"), QStringLiteral("3"),
                   Local(QStringLiteral("k")), QString::number(kRevision), program}),

@@ -118,4 +118,26 @@ TEST_F(AppPathsTest, WritableFilesGoBesideAPortableCopyAndToTheUserFolderOtherwi
   }
 }
 
+// A packaged install may ship a server list beside the program: it counts until the user has a
+// list of their own, which then wins.
+TEST_F(AppPathsTest, TheServerListBesideAReadOnlyProgramIsReadUntilTheUserHasOne) {
+  QTemporaryDir app;
+  QDir(paths::UserDataFolder()).removeRecursively();
+  paths::SetAppFolder(app.path());
+  QFile marker(QDir(app.path()).filePath(QLatin1String(paths::kPackagedMarker)));
+  ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+  const auto list = [](const char* host) {
+    return QStringLiteral(R"({"ver": 3, "servers": [{"name": "메일", "host": "%1"}]})")
+        .arg(QLatin1String(host));
+  };
+  ASSERT_TRUE(
+      WriteUTF8(app.filePath(QStringLiteral("server_address_setting.json")), list("192.0.2.1")));
+  LoadServerAddressFile();
+  EXPECT_EQ(GetServerHost(QStringLiteral("메일")), QStringLiteral("192.0.2.1"));
+
+  ASSERT_TRUE(WriteUTF8(ServerAddressFilePath(), list("192.0.2.2")));
+  LoadServerAddressFile();
+  EXPECT_EQ(GetServerHost(QStringLiteral("메일")), QStringLiteral("192.0.2.2"));
+}
+
 }  // namespace

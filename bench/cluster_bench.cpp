@@ -109,24 +109,27 @@ bool Charge(QuietPrompts& prompts) {
   return dlg.result() == QDialog::Accepted && prompts.messages == before;
 }
 
-// Milliseconds per charge over n charges.
-double ChargeMsOnce(QuietPrompts& prompts, int n) {
-  QElapsedTimer t;
-  t.start();
-  for (int i = 0; i < n; ++i)
-    if (!Charge(prompts)) {
-      std::fprintf(stderr, "a charge failed\n");
-      std::exit(1);
-    }
-  return static_cast<double>(t.nsecsElapsed()) / 1e6 / n;
-}
-
 // The best of three batches: three database servers share two cores, and a batch that met a
 // burst of the others' work says little about the charge.
-double ChargeMs(QuietPrompts& prompts, int n) {
-  double best = ChargeMsOnce(prompts, n);
-  for (int i = 0; i < 2; ++i) best = std::min(best, ChargeMsOnce(prompts, n));
+template <typename Batch>
+double BestOf3(const Batch& batch) {
+  double best = batch();
+  for (int i = 0; i < 2; ++i) best = std::min(best, batch());
   return best;
+}
+
+// Milliseconds per charge over n charges, best of three batches.
+double ChargeMs(QuietPrompts& prompts, int n) {
+  return BestOf3([&] {
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < n; ++i)
+      if (!Charge(prompts)) {
+        std::fprintf(stderr, "a charge failed\n");
+        std::exit(1);
+      }
+    return static_cast<double>(t.nsecsElapsed()) / 1e6 / n;
+  });
 }
 
 double BareChargeMs(unsigned port, int n) {
@@ -136,14 +139,12 @@ double BareChargeMs(unsigned port, int n) {
     std::fprintf(stderr, "%s\n", mysql_error(m));
     std::exit(1);
   }
-  double ms = 0;
-  for (int batch = 0; batch < 3; ++batch) {
+  const double ms = BestOf3([&] {
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < n; ++i) BareCharge(m);
-    const double once = static_cast<double>(t.nsecsElapsed()) / 1e6 / n;
-    ms = batch == 0 ? once : std::min(ms, once);
-  }
+    return static_cast<double>(t.nsecsElapsed()) / 1e6 / n;
+  });
   mysql_close(m);
   return ms;
 }

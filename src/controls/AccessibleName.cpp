@@ -51,8 +51,8 @@ QString CaptionName(const QString& caption) {
   while (t.endsWith(u':') || t.endsWith(QChar(0xFF1A))) t.chop(1);
 
   // Captions spaced out to fill their panel ("상 호 명", "고 객 ID") read letter by letter.
-  const QStringList words =
-      t.split(QRegularExpression(QStringLiteral(R"(\s+)")), Qt::SkipEmptyParts);
+  static const QRegularExpression blanks(QStringLiteral(R"(\s+)"));
+  const QStringList words = t.split(blanks, Qt::SkipEmptyParts);
   QString out;
   for (qsizetype i = 0; i < words.size(); ++i) {
     const bool joins = i > 0 && IsSingleSyllable(words[i]) && IsSingleSyllable(words[i - 1]);

@@ -1,6 +1,7 @@
 #include "controls/ControlSupport.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QWidget>
 

@@ -2,7 +2,6 @@
 // Small pieces the input controls share: the refusal beep, focus moves and colour values.
 
 #include <QColor>
-#include <QKeyEvent>
 #include <QList>
 #include <QPair>
 #include <QString>

@@ -248,7 +248,6 @@ class SpreadGrid : public QWidget {
   friend class SpreadModel;
   friend class SpreadView;
   friend class SpreadHeaderView;
-  friend class SpreadRowHeaderView;
   std::unique_ptr<Impl> d;
 };
 

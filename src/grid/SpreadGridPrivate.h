@@ -341,16 +341,13 @@ class SpreadHeaderView final : public QHeaderView {
   SpreadGrid::Impl* d;
 };
 
-// The row header: Qt's own, drawn with the column header's palette.
+// The row header: Qt's own, its cells drawn with the shared palette of their colours.
 class SpreadRowHeaderView final : public QHeaderView {
  public:
-  SpreadRowHeaderView(SpreadGrid::Impl* d, QWidget* parent);
+  explicit SpreadRowHeaderView(QWidget* parent);
 
  protected:
   void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
-
- private:
-  SpreadGrid::Impl* d;
 };
 
 class SpreadView final : public QTableView {

@@ -148,8 +148,7 @@ void SpreadHeaderView::paintEvent(QPaintEvent* e) {
       e->rect());
 }
 
-SpreadRowHeaderView::SpreadRowHeaderView(SpreadGrid::Impl* d, QWidget* parent)
-    : QHeaderView(Qt::Vertical, parent), d(d) {
+SpreadRowHeaderView::SpreadRowHeaderView(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {
   // As the table view's own row header: a click on a number selects the row.
   setSectionsClickable(true);
   setHighlightSections(true);
@@ -158,7 +157,7 @@ SpreadRowHeaderView::SpreadRowHeaderView(SpreadGrid::Impl* d, QWidget* parent)
 void SpreadRowHeaderView::initStyleOptionForIndex(QStyleOptionHeader* option,
                                                   int logicalIndex) const {
   QHeaderView::initStyleOptionForIndex(option, logicalIndex);
-  // The model's header colours, set on a copy of the palette at each cell, make a new key each
-  // time; the column header's palette holds the same colours.
-  option->palette = SpreadHeaderView::CellPalette(*d, *this);
+  // Qt sets the model's header colours on a copy of the palette at each cell, a new key each
+  // time: the shared palette of the same colours keeps one.
+  option->palette = SharedPalette(option->palette);
 }

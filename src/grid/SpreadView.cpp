@@ -47,7 +47,7 @@ class SpreadScrollBar final : public QScrollBar {
 
 SpreadView::SpreadView(SpreadGrid::Impl* d, QWidget* parent) : QTableView(parent), d(d) {
   setHorizontalHeader(new SpreadHeaderView(d, this));
-  setVerticalHeader(new SpreadRowHeaderView(d, this));
+  setVerticalHeader(new SpreadRowHeaderView(this));
   auto* horizontal = new SpreadScrollBar(Qt::Horizontal, this);
   auto* vertical = new SpreadScrollBar(Qt::Vertical, this);
   setHorizontalScrollBar(horizontal);

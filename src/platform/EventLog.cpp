@@ -57,8 +57,9 @@ void Write(const QString& text) {
                               .toUtf8() +
                           '\n';
   std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
-  QDir().mkpath(QFileInfo(FilePath()).path());
-  const int fd = OpenLog(QFile::encodeName(FilePath()));
+  const QString path = FilePath();
+  QDir().mkpath(QFileInfo(path).path());
+  const int fd = OpenLog(QFile::encodeName(path));
   if (fd < 0) return;
   [[maybe_unused]] const ssize_t written = ::write(fd, line.constData(), line.size());
   ::close(fd);

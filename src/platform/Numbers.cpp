@@ -62,7 +62,7 @@ bool PlainNumber(QStringView s, int maxPlaces, double& out) {
   qsizetype i = 0;
   const bool negative = s[0] == u'-';
   if (negative) ++i;
-  auto digit = [&](qsizetype k) { return k < n && s[k] >= u'0' && s[k] <= u'9'; };
+  auto digit = [&](qsizetype k) { return k < n && IsDigit(s[k]); };
   if (!digit(i)) return false;
   if (s[i] == u'0' && (digit(i + 1) || (negative && i + 1 == n))) return false;
   long long whole = 0;
@@ -96,11 +96,10 @@ bool GroupedNumber(QStringView s, double& out) {
     if (s[0] == u'-') digits[len++] = '-';
     ++i;
   }
-  auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
   int whole = 0, group = 0;
   bool grouped = false;
   for (; i < n; ++i) {
-    if (isDigit(s[i])) {
+    if (IsDigit(s[i])) {
       digits[len++] = char(s[i].unicode());
       ++whole;
       ++group;
@@ -117,7 +116,7 @@ bool GroupedNumber(QStringView s, double& out) {
   int places = 0;
   if (i < n && s[i] == u'.') {
     digits[len++] = '.';
-    for (++i; i < n && isDigit(s[i]); ++i, ++places) digits[len++] = char(s[i].unicode());
+    for (++i; i < n && IsDigit(s[i]); ++i, ++places) digits[len++] = char(s[i].unicode());
   }
   if (i != n || (whole == 0 && places == 0)) return false;
   // from_chars reads the same whatever the process locale says a decimal point is.

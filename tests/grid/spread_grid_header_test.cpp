@@ -203,7 +203,10 @@ class PaletteKeys final : public QProxyStyle {
   PaletteKeys() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget) const override {
-    if (element == CE_Header) headers.insert(option->palette.cacheKey());
+    if (element == CE_Header) {
+      headers.insert(option->palette.cacheKey());
+      headerColours.insert(option->palette.color(QPalette::Button).rgb());
+    }
     QProxyStyle::drawControl(element, option, painter, widget);
   }
   void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
@@ -212,6 +215,7 @@ class PaletteKeys final : public QProxyStyle {
     QProxyStyle::drawComplexControl(control, option, painter, widget);
   }
   mutable std::set<qint64> headers, scrollBars;
+  mutable std::set<QRgb> headerColours;
 };
 
 TEST(SpreadGridHeader, HeadersAndScrollBarsAreDrawnWithTheSamePaletteKeyEveryTime) {
@@ -223,7 +227,8 @@ TEST(SpreadGridHeader, HeadersAndScrollBarsAreDrawnWithTheSamePaletteKeyEveryTim
   for (int grid = 0; grid < 2; ++grid) {
     SpreadGrid g;
     DesignSummary(g);
-    g.SetMaxRows(200);  // both scroll bars show
+    g.SetShadowColor(0x3366CC);  // the header colour, BGR
+    g.SetMaxRows(200);           // both scroll bars show
     g.SetMaxCols(30);
     for (QWidget* w : g.findChildren<QWidget*>()) w->setStyle(&style);
     g.show();
@@ -238,6 +243,8 @@ TEST(SpreadGridHeader, HeadersAndScrollBarsAreDrawnWithTheSamePaletteKeyEveryTim
       scrollBars.push_back(style.scrollBars);
     }
   }
+  // Row and column headers alike in the grid's header colour.
+  EXPECT_EQ(style.headerColours, std::set<QRgb>{qRgb(0xCC, 0x66, 0x33)});
   // Column and row headers may differ; a repaint and a second grid bring no new key.
   for (std::size_t i = 1; i < headers.size(); ++i) {
     EXPECT_EQ(headers[i], headers[0]) << i;

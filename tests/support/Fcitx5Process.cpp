@@ -3,7 +3,6 @@
 #include "support/ChildDaemon.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
@@ -94,12 +93,16 @@ bool Fcitx5Process::Start() {
 
 bool Fcitx5Process::Stop() {
   StopProcess(m_process);
-  return QTest::qWaitFor(
-      [] {
-        const QDBusConnectionInterface* bus = Probe().interface();
-        return !bus || !bus->isServiceRegistered(kService).value();
-      },
-      5000);
+  // Each question has its own short deadline, so a bus that hangs cannot hold this up.
+  const auto owned = [] {
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    ask << kService;
+    const QDBusMessage reply = Probe().call(ask, QDBus::Block, 1000);
+    return !reply.arguments().isEmpty() && reply.arguments().constFirst().toBool();
+  };
+  return QTest::qWaitFor([&] { return !owned(); }, 5000);
 }
 
 bool Fcitx5Process::Running() const { return m_process.state() == QProcess::Running; }
